@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project needs. Idempotent: it installs only what is
+# missing and refreshes the package lists at most once per run. Run as root.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  build-essential cmake ninja-build g++-12 gcc-multilib g++-multilib
+  clang clang-format clang-tidy libclang-rt-14-dev lld python3
+  # product dependencies
+  rapidjson-dev "libyaml-dev:$(dpkg --print-architecture)"
+  # reference host
+  libcpp-httplib-dev libcli11-dev
+  # tests and benchmarks
+  googletest libgtest-dev libbenchmark-dev
+  # peers measured by the benchmarks only
+  nlohmann-json3-dev libyaml-cpp-dev libmsgpack-cxx-dev libsimdjson-dev
+)
+# 32-bit libraries for the m32 build
+foreign_packages=(libyaml-dev:i386)
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "setup.sh: run as root (it installs Debian packages)" >&2
+  exit 1
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+
+is_installed() {
+  dpkg-query -W -f='${db:Status-Abbrev}\n' "$1" 2>/dev/null | grep -q '^ii'
+}
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "setup.sh: adding the i386 architecture"
+  dpkg --add-architecture i386
+fi
+
+missing=()
+for p in "${packages[@]}" "${foreign_packages[@]}"; do
+  is_installed "$p" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "setup.sh: all ${#packages[@]}+${#foreign_packages[@]} packages present"
+  exit 0
+fi
+
+echo "setup.sh: installing ${missing[*]}"
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}"
