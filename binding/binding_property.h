@@ -1,0 +1,197 @@
+// BindingProperty: the self-describing tree value through which every payload, argument, result
+// and body passes. A value has one of ten kinds (binding_kind.h); strings, blobs, enum pairs,
+// collections and structures live in the BindingStore shared by the whole tree.
+//
+// Threads: a tree and its store are not locked; one thread at a time works on a tree (a value
+// moved out of a tree still shares that tree's store). Trees with different stores are
+// independent.
+//
+// Lifetimes: references and views returned by the accessors stay valid until the value they
+// came from is changed; growing a collection or adding a field may move its elements.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "binding/binding_kind.h"
+
+namespace Zarn::Binding {
+
+namespace detail {
+struct InternedString;
+}
+
+class BindingStore;
+class BindingField;
+
+// The deepest nesting of collections and structures accepted from outside (host records and
+// decoded documents): a top-level container is level 1. Real payloads stay below ten levels;
+// the bound keeps hostile input from exhausting the stack or the time of the host's thread.
+inline constexpr std::size_t kMaxNestingDepth = 1000;
+
+// The largest count Reserve accepts.
+inline constexpr std::size_t kMaxCollectionReserve = 0x0FFFFFFF;
+
+// The payload of an "enum" value: the enumerator and the id of its registered enum type.
+struct BindingEnum {
+    std::int32_t value = 0;
+    std::uint32_t typeId = 0;
+
+    friend bool operator==(const BindingEnum&, const BindingEnum&) = default;
+};
+
+class BindingProperty {
+public:
+    using Blob = std::vector<std::uint8_t>;
+
+    // Kind "empty", no store.
+    BindingProperty() noexcept {}
+    ~BindingProperty();
+
+    // Deep copy: the copy gets a store of its own (or keeps the target's), so the two trees are
+    // independent. Assigning a value to itself does nothing.
+    BindingProperty(const BindingProperty& other);
+    BindingProperty& operator=(const BindingProperty& other);
+
+    // Takes over the payload and the store reference; `other` is left "empty" without a store.
+    BindingProperty(BindingProperty&& other) noexcept;
+    BindingProperty& operator=(BindingProperty&& other) noexcept;
+
+    // Releases the payload (nested values included, without recursion) and leaves "empty". The
+    // value keeps its store, so values written into it later stay in the same tree.
+    void Reset() noexcept;
+
+    // Setters: each releases the current payload first.
+    void SetBool(bool value);
+    void SetSigned(std::int64_t value);
+    void SetUnsigned(std::uint64_t value);
+    void SetFloat(double value);
+    // A NUL-terminated text; null counts as the empty text.
+    void SetString(const char* text);
+    // Any bytes, NUL included. An empty text refers to the shared empty string.
+    void SetString(std::string_view text);
+    void SetBlob(const Blob& bytes);
+    void SetBlob(const std::uint8_t* bytes, std::size_t size);
+    // Takes over the vector's buffer; `bytes` is left empty.
+    void SetBlob(Blob&& bytes);
+    void SetEnum(std::int32_t value, std::uint32_t typeId);
+    // An empty collection or structure; a value that already is one is left unchanged.
+    void MakeCollection();
+    void MakeStructure();
+
+    BindingKind Kind() const noexcept { return kind_; }
+    // 0 for "empty"; bytes of a "string" or "blob"; elements of a "collection"; fields of a
+    // "structure"; 1 otherwise.
+    std::size_t Size() const noexcept;
+    // Null until the value first needed storage.
+    const BindingStore* Store() const noexcept { return store_; }
+
+    // Typed getters: the payload when the kind matches exactly, otherwise the default. They never
+    // convert between kinds ("signed" is not read by GetUnsigned, nor the reverse).
+    bool GetBool(bool defaultValue = false) const noexcept;
+    std::int64_t GetSigned(std::int64_t defaultValue = 0) const noexcept;
+    std::uint64_t GetUnsigned(std::uint64_t defaultValue = 0) const noexcept;
+    double GetFloat(double defaultValue = 0.0) const noexcept;
+    std::string_view GetString(std::string_view defaultValue = {}) const noexcept;
+    // The default is a shared empty blob unless given.
+    const Blob& GetBlob() const noexcept;
+    const Blob& GetBlob(const Blob& defaultValue) const noexcept;
+    BindingEnum GetEnum(BindingEnum defaultValue = {}) const noexcept;
+
+    // Lenient readings, for members of parsed documents; they never fail.
+    // bool: its value; signed/unsigned/enum: not 0; float: not equal to 0.0 (NaN is true);
+    // string: exactly "true" or "1"; blob/collection/structure: not empty; empty: false.
+    bool AsBool(bool defaultValue = false) const noexcept;
+    // bool 0/1; signed/unsigned as their 64 bits; float truncated toward zero (saturating);
+    // string parsed like strtoll with base 0 (overflow gives the nearest limit); enum
+    // sign-extended; empty/blob/collection/structure give the default.
+    std::int64_t AsSigned(std::int64_t defaultValue = 0) const noexcept;
+    // As AsSigned with the text parsed like strtoull (a negative number wraps, overflow gives
+    // the largest value); a float from 2^63 up keeps its full unsigned magnitude.
+    std::uint64_t AsUnsigned(std::uint64_t defaultValue = 0) const noexcept;
+    // bool "true"/"false"; numbers and enums in decimal; float as printf "%f"; string its text;
+    // blob its standard Base64 with padding; empty/collection/structure give the default.
+    std::string AsString(std::string_view defaultValue = {}) const;
+
+    // Collections. Reading an element that does not exist (or of a value that is not a
+    // collection) gives a shared static empty value.
+    const BindingProperty& Element(std::size_t index) const noexcept;
+    // Makes the value a collection if it is not one, appends empty elements until `index`
+    // exists, and returns that element.
+    BindingProperty& WriteElement(std::size_t index);
+    // Makes the value a collection if it is not one and appends one empty element.
+    BindingProperty& AppendElement();
+    // Only for collections (other kinds: nothing); a count above kMaxCollectionReserve throws
+    // std::length_error; a count not above the capacity does nothing.
+    void Reserve(std::size_t count);
+    // The elements in order; empty for other kinds.
+    std::span<const BindingProperty> Elements() const noexcept;
+    std::span<BindingProperty> Elements() noexcept;
+
+    // Structures. Reading a missing field (or of a value that is not a structure) gives the
+    // shared static empty value.
+    const BindingProperty& Field(std::string_view name) const noexcept;
+    // Makes the value a structure if it is not one, inserts an empty field if `name` is
+    // missing, and returns the field (an existing field is returned as it is, to be
+    // overwritten in place). Inserting names in ascending order is the cheap path.
+    BindingProperty& WriteField(std::string_view name);
+    bool HasField(std::string_view name) const noexcept;
+    // The fields in key order: unsigned byte order, a prefix before the longer name ("B" before
+    // "a", bytes from 0x80 after ASCII). Empty for other kinds.
+    std::span<const BindingField> Fields() const noexcept;
+
+    // Deep comparison: same kind and equal payload, recursively; floats compare by value (so a
+    // NaN differs from itself and 0.0 equals -0.0); enums compare value and type id; stores do
+    // not matter.
+    friend bool operator==(const BindingProperty& a, const BindingProperty& b) noexcept;
+
+private:
+    friend class BindingStore;
+    using ElementVector = std::vector<BindingProperty>;
+    using FieldVector = std::vector<BindingField>;
+
+    union Payload {
+        bool boolean;
+        std::int64_t signedValue;
+        std::uint64_t unsignedValue;
+        double floatValue;
+        detail::InternedString* string;
+        Blob* blob;
+        BindingEnum* enumPair;
+        ElementVector* elements;
+        FieldVector* fields;
+    };
+
+    explicit BindingProperty(BindingStore* store) noexcept;
+    BindingStore& EnsureStore();
+    void ReleasePayload() noexcept;
+    void CopyFrom(const BindingProperty& other);
+
+    Payload payload_{.unsignedValue = 0};
+    BindingStore* store_ = nullptr;  // one counted reference while not null
+    BindingKind kind_ = BindingKind::Empty;
+};
+
+// One field of a structure: its interned name and its value.
+class BindingField {
+public:
+    std::string_view Name() const noexcept;
+    const BindingProperty& Value() const noexcept { return value_; }
+
+    BindingField(BindingField&&) noexcept = default;
+    BindingField& operator=(BindingField&&) noexcept = default;
+
+private:
+    friend class BindingProperty;
+    friend class BindingStore;
+    BindingField(detail::InternedString* name, BindingStore* store) noexcept;
+
+    detail::InternedString* name_;  // one counted reference in the store's table
+    BindingProperty value_;
+};
+
+}  // namespace Zarn::Binding
