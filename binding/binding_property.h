@@ -151,6 +151,7 @@ public:
 
 private:
     friend class BindingStore;
+    friend class BindingField;
     using ElementVector = std::vector<BindingProperty>;
     using FieldVector = std::vector<BindingField>;
 
@@ -167,8 +168,11 @@ private:
     };
 
     explicit BindingProperty(BindingStore* store) noexcept;
+    static bool NeedsStore(const BindingProperty& value) noexcept;
     BindingStore& EnsureStore();
     void ReleasePayload() noexcept;
+    void ReleaseContainers() noexcept;
+    void ReleaseContainerBlock(std::vector<BindingProperty>& pending) noexcept;
     void CopyFrom(const BindingProperty& other);
 
     Payload payload_{.unsignedValue = 0};
