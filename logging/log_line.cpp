@@ -2,7 +2,6 @@
 
 #include <cinttypes>
 #include <cstdio>
-#include <cstring>
 
 #include "logging/logger.h"
 #include "platform/process.h"
@@ -22,8 +21,7 @@ public:
         if (Full()) return;
         std::size_t room = kLineBufferSize - 1 - length_;
         std::size_t count = text.size() < room ? text.size() : room;
-        std::memcpy(buffer_ + length_, text.data(), count);
-        length_ += count;
+        length_ += text.copy(buffer_ + length_, count);
     }
 
     void Append(char character) { Append(std::string_view(&character, 1)); }
@@ -68,12 +66,6 @@ void AppendThreadId(LineWriter& out) {
 }
 
 }  // namespace
-
-std::string_view LevelName(std::int32_t level) {
-    static constexpr std::string_view kNames[] = {"  OKAY", "  WARN", " ERROR", "ALWAYS"};
-    if (level < 0 || level > kLevelAlways) return {};
-    return kNames[level];
-}
 
 std::size_t FormatLogLine(std::string_view format, const LogRecord& record, char (&buffer)[kLineBufferSize]) {
     LineWriter out(buffer);

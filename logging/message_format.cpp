@@ -3,7 +3,6 @@
 #include <cinttypes>
 #include <cstddef>
 #include <cstdio>
-#include <cstring>
 
 #include "logging/detail/printf_spec.h"
 
@@ -82,15 +81,13 @@ struct SpecText {
     SpecText(const Resolved& spec, std::string_view modifier, char conversion) {
         std::size_t n = 0;
         text[n++] = '%';
-        std::memcpy(text + n, spec.flags.data(), spec.flags.size());
-        n += spec.flags.size();
+        n += spec.flags.copy(text + n, spec.flags.size());
         if (spec.leftAlign) text[n++] = '-';
         if (spec.hasWidth)
             n += static_cast<std::size_t>(std::snprintf(text + n, sizeof text - n, "%d", spec.width));
         if (spec.hasPrecision)
             n += static_cast<std::size_t>(std::snprintf(text + n, sizeof text - n, ".%d", spec.precision));
-        std::memcpy(text + n, modifier.data(), modifier.size());
-        n += modifier.size();
+        n += modifier.copy(text + n, modifier.size());
         text[n++] = conversion;
         text[n] = '\0';
     }
