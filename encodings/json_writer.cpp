@@ -1,0 +1,146 @@
+#include "encodings/json_writer.h"
+
+#include <rapidjson/prettywriter.h>
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace Zarn::Encodings {
+namespace {
+
+using Binding::BindingKind;
+using Binding::BindingProperty;
+
+rapidjson::SizeType JsonLength(std::size_t size) { return static_cast<rapidjson::SizeType>(size); }
+
+template <typename Writer>
+class ValueWriter {
+public:
+    ValueWriter(Writer& writer, const Binding::EnumeratorNames* names) : writer_(writer), names_(names) {}
+
+    void Write(const BindingProperty& root) {
+        WriteNode(root);
+        while (!stack_.empty()) {
+            Frame& frame = stack_.back();
+            if (frame.value->Kind() == BindingKind::Collection) {
+                auto elements = frame.value->Elements();
+                if (frame.next == elements.size()) {
+                    writer_.EndArray();
+                    stack_.pop_back();
+                } else {
+                    WriteNode(elements[frame.next++]);  // may grow the stack: `frame` is not used after
+                }
+            } else {
+                auto fields = frame.value->Fields();
+                if (frame.next == fields.size()) {
+                    writer_.EndObject();
+                    stack_.pop_back();
+                } else {
+                    const Binding::BindingField& field = fields[frame.next++];
+                    std::string_view name = field.Name();
+                    writer_.Key(name.data(), JsonLength(name.size()));
+                    WriteNode(field.Value());
+                }
+            }
+        }
+    }
+
+private:
+    struct Frame {
+        const BindingProperty* value;
+        std::size_t next;
+    };
+
+    void WriteNode(const BindingProperty& value) {
+        switch (value.Kind()) {
+            case BindingKind::Bool:
+                writer_.Bool(value.GetBool());
+                break;
+            case BindingKind::Signed:
+                writer_.Int64(value.GetSigned());
+                break;
+            case BindingKind::Unsigned:
+                writer_.Uint64(value.GetUnsigned());
+                break;
+            case BindingKind::Float:
+                if (std::isfinite(value.GetFloat())) {
+                    writer_.Double(value.GetFloat());
+                } else {
+                    writer_.Null();
+                }
+                break;
+            case BindingKind::String: {
+                std::string_view text = value.GetString();
+                writer_.String(text.data(), JsonLength(text.size()));
+                break;
+            }
+            case BindingKind::Blob: {
+                std::string base64 = value.AsString();
+                writer_.String(base64.data(), JsonLength(base64.size()));
+                break;
+            }
+            case BindingKind::Enum: {
+                Binding::BindingEnum pair = value.GetEnum();
+                const char* name = names_ ? names_->EnumeratorName(pair.typeId, pair.value) : nullptr;
+                if (name) {
+                    writer_.String(name);
+                } else {
+                    writer_.Int(pair.value);
+                }
+                break;
+            }
+            case BindingKind::Collection:
+                writer_.StartArray();
+                stack_.push_back(Frame{&value, 0});
+                break;
+            case BindingKind::Structure:
+                writer_.StartObject();
+                stack_.push_back(Frame{&value, 0});
+                break;
+            default:
+                writer_.Null();
+                break;
+        }
+    }
+
+    Writer& writer_;
+    const Binding::EnumeratorNames* names_;
+    std::vector<Frame> stack_;
+};
+
+std::string ReplaceLineBreaks(std::string_view text, std::string_view lineBreak) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (char c : text) {
+        if (c == '\n') {
+            out += lineBreak;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string WriteJson(const BindingProperty& value, const Binding::EnumeratorNames* names,
+                      std::string_view lineBreak) {
+    if (value.Kind() == BindingKind::Empty) return {};
+    rapidjson::StringBuffer buffer;
+    if (lineBreak.empty()) {
+        rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+        ValueWriter(writer, names).Write(value);
+    } else {
+        rapidjson::PrettyWriter<rapidjson::StringBuffer> writer(buffer);
+        writer.SetIndent(' ', 4);
+        ValueWriter(writer, names).Write(value);
+        // Escaped strings hold no raw line feed, so every one left is a line break of the layout.
+        if (lineBreak != "\n") return ReplaceLineBreaks({buffer.GetString(), buffer.GetSize()}, lineBreak);
+    }
+    return std::string(buffer.GetString(), buffer.GetSize());
+}
+
+}  // namespace Zarn::Encodings
