@@ -247,7 +247,8 @@ private:
         }
         for (const BindingField& field : input.Fields()) {
             if (result.Failed()) return;
-            Element& element = native[std::string(field.Name())];
+            // Fields come in key order, which is the map's order: each entry goes at the end.
+            Element& element = native.try_emplace(native.end(), std::string(field.Name()))->second;
             if (field.Value().Kind() != BindingKind::Empty) {
                 NativeTraits<Element>::Assign(registry, *type.Element(), field.Value(), element, name,
                                               result);
