@@ -115,7 +115,8 @@ StructRegistration<S> RegisterStruct(BindingRegistry& registry, std::string_view
 template <typename E>
 EnumRegistration<E> RegisterEnum(BindingRegistry& registry, std::string_view name) {
     static_assert(std::is_enum_v<E>, "binding: RegisterEnum takes an enum type");
-    static_assert(sizeof(E) <= sizeof(std::int32_t), "binding: enumerator values are 32-bit");
+    static_assert(!std::is_enum_v<E> || sizeof(E) <= sizeof(std::int32_t),
+                  "binding: enumerator values are 32-bit");
     return EnumRegistration<E>(
         registry.BeginRegistration(static_cast<std::uint32_t>(sizeof(E)), name, StaticType::Of<E>(), true));
 }
