@@ -4,13 +4,16 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <new>
 #include <stdexcept>
 #include <tuple>
 #include <utility>
 
 #include "binding/binding_store.h"
 #include "binding/detail/interned_string.h"
+#include "binding/detail/value_storage.h"
 
 namespace Zarn::Binding {
 namespace {
@@ -19,24 +22,6 @@ const BindingProperty& SharedEmptyValue() noexcept {
     static const BindingProperty empty;
     return empty;
 }
-
-}  // namespace
-
-bool BindingProperty::NeedsStore(const BindingProperty& value) noexcept {
-    switch (value.kind_) {
-        case BindingKind::String:
-            return value.payload_.string->references != 0;
-        case BindingKind::Blob:
-        case BindingKind::Enum:
-        case BindingKind::Collection:
-        case BindingKind::Structure:
-            return true;
-        default:
-            return false;
-    }
-}
-
-namespace {
 
 constexpr double kTwoTo63 = 9223372036854775808.0;
 constexpr double kTwoTo64 = 18446744073709551616.0;
@@ -74,13 +59,65 @@ std::string Base64(const std::uint8_t* bytes, std::size_t size) {
 
 }  // namespace
 
-BindingProperty::BindingProperty(BindingStore* store) noexcept : store_(store) {
-    if (store_ != nullptr) store_->AddReference();
+struct BindingProperty::Detached {
+    Payload payload;
+    BindingStore* store;
+    BindingKind kind;
+    bool counted;  // a marker of kind "empty" with this set drops the reference after the subtree
+};
+
+bool BindingProperty::NeedsStore(BindingKind kind, const Payload& payload) noexcept {
+    switch (kind) {
+        case BindingKind::String:
+            return payload.string->references != 0;
+        case BindingKind::Blob:
+        case BindingKind::Enum:
+        case BindingKind::Collection:
+        case BindingKind::Structure:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool BindingProperty::IsFilledContainer(const BindingProperty& value) noexcept {
+    return (value.kind_ == BindingKind::Collection && value.payload_.elements->size != 0) ||
+           (value.kind_ == BindingKind::Structure && value.payload_.fields->size != 0);
+}
+
+template <typename T>
+void BindingProperty::GrowArray(BindingStore& store, detail::ValueArray<T>& array, std::size_t capacity) {
+    if (capacity > std::numeric_limits<std::size_t>::max() / sizeof(T)) {
+        throw std::length_error("BindingProperty: too many elements");
+    }
+    T* data = static_cast<T*>(store.AllocateChunk(capacity * sizeof(T)));
+    if (array.size != 0) {
+        // Values hold no pointers to themselves, so moving their bytes relocates them.
+        std::memcpy(static_cast<void*>(data), static_cast<const void*>(array.data), array.size * sizeof(T));
+    }
+    if (array.capacity != 0) store.FreeChunk(array.data, array.capacity * sizeof(T));
+    array.data = data;
+    array.capacity = capacity;
+}
+
+// Room for one more item: doubling, starting at two.
+template <typename T>
+void BindingProperty::ReserveOneMore(BindingStore& store, detail::ValueArray<T>& array) {
+    if (array.size == array.capacity) GrowArray(store, array, array.capacity == 0 ? 2 : array.capacity * 2);
 }
 
 BindingProperty::~BindingProperty() {
+    if (counted_) {
+        // The last holder frees the store whole: no walk over the tree.
+        if (store_->SoleHolder()) {
+            store_->DropReference();
+            return;
+        }
+        ReleasePayload();
+        store_->DropReference();
+        return;
+    }
     ReleasePayload();
-    if (store_ != nullptr) store_->DropReference();
 }
 
 BindingProperty::BindingProperty(const BindingProperty& other) { CopyFrom(other); }
@@ -94,43 +131,83 @@ BindingProperty& BindingProperty::operator=(const BindingProperty& other) {
     payload_ = copy.payload_;
     kind_ = copy.kind_;
     copy.kind_ = BindingKind::Empty;
-    if (copy.store_ != store_) std::swap(copy.store_, store_);
+    if (copy.store_ != store_) AdoptStore(copy.TakeStoreReference());
     return *this;
 }
 
 BindingProperty::BindingProperty(BindingProperty&& other) noexcept
-    : payload_(other.payload_), store_(other.store_), kind_(other.kind_) {
+    : payload_(other.payload_), store_(other.store_), kind_(other.kind_), counted_(other.counted_) {
     other.kind_ = BindingKind::Empty;
-    other.store_ = nullptr;
+    other.payload_.unsignedValue = 0;
+    if (other.counted_) {
+        other.store_ = nullptr;
+        other.counted_ = false;
+    } else if (store_ != nullptr) {
+        // Out of a container: the new value must keep the store alive on its own.
+        store_->AddReference();
+        counted_ = true;
+    }
 }
 
 BindingProperty& BindingProperty::operator=(BindingProperty&& other) noexcept {
     if (this == &other) return *this;
+    // A payload held in another store brings that store along; a scalar keeps this value's
+    // store, if it has one.
+    const bool adopt =
+        other.store_ != store_ && (store_ == nullptr || NeedsStore(other.kind_, other.payload_));
+    BindingStore* incoming = adopt ? other.TakeStoreReference() : nullptr;
     // Detached before the release: `other` may be nested inside this value.
     const Payload payload = other.payload_;
     const BindingKind kind = other.kind_;
-    BindingStore* otherStore = other.store_;
     other.kind_ = BindingKind::Empty;
-    other.store_ = nullptr;
+    other.payload_.unsignedValue = 0;
     ReleasePayload();
     payload_ = payload;
     kind_ = kind;
-    // A payload held in another store brings that store along; a scalar keeps this value's
-    // store, if it has one.
-    if (otherStore != store_ && (store_ == nullptr || NeedsStore(*this))) std::swap(store_, otherStore);
-    if (otherStore != nullptr) otherStore->DropReference();
+    if (adopt) AdoptStore(incoming);
     return *this;
+}
+
+BindingStore* BindingProperty::TakeStoreReference() noexcept {
+    BindingStore* store = store_;
+    if (counted_) {
+        store_ = nullptr;
+        counted_ = false;
+    } else {
+        store->AddReference();
+    }
+    return store;
+}
+
+void BindingProperty::AdoptStore(BindingStore* store) noexcept {
+    if (counted_) {
+        store_->DropReference();
+    } else if (store_ != nullptr) {
+        // This is a slot of its store's tree: that tree now holds a subtree of another store.
+        store_->hasForeignSubtrees_ = true;
+    }
+    store_ = store;
+    counted_ = true;
 }
 
 BindingStore& BindingProperty::EnsureStore() {
     if (store_ == nullptr) {
         store_ = BindingStore::Create();
         store_->AddReference();
+        counted_ = true;
     }
     return *store_;
 }
 
-void BindingProperty::Reset() noexcept { ReleasePayload(); }
+void BindingProperty::Reset() noexcept {
+    if (counted_ && kind_ != BindingKind::Empty && store_->SoleHolder()) {
+        store_->ReleaseAll();
+        kind_ = BindingKind::Empty;
+        payload_.unsignedValue = 0;
+        return;
+    }
+    ReleasePayload();
+}
 
 void BindingProperty::ReleasePayload() noexcept {
     switch (kind_) {
@@ -138,8 +215,7 @@ void BindingProperty::ReleasePayload() noexcept {
             if (payload_.string->references != 0) store_->Release(payload_.string);
             break;
         case BindingKind::Blob:
-            payload_.blob->~Blob();
-            store_->blobPool_.Free(payload_.blob);
+            store_->DeleteBlob(payload_.blob);
             break;
         case BindingKind::Enum:
             store_->enumPool_.Free(payload_.enumPair);
@@ -155,49 +231,59 @@ void BindingProperty::ReleasePayload() noexcept {
     payload_.unsignedValue = 0;
 }
 
-void BindingProperty::ReleaseContainerBlock(std::vector<BindingProperty>& pending) noexcept {
-    // Nested containers move to `pending` instead of being released from here, so the depth of
+void BindingProperty::ReleaseContainers() noexcept {
+    // Nested containers go to a work list instead of being released from here, so the depth of
     // a tree never turns into depth of the call stack.
-    if (kind_ == BindingKind::Collection) {
-        ElementVector* elements = payload_.elements;
-        for (BindingProperty& element : *elements) {
-            if ((element.kind_ == BindingKind::Collection && !element.payload_.elements->empty()) ||
-                (element.kind_ == BindingKind::Structure && !element.payload_.fields->empty())) {
-                pending.push_back(std::move(element));
-            }
+    std::vector<Detached> pending;
+    ReleaseContainerBlock({payload_, store_, kind_, false}, pending);
+    while (!pending.empty()) {
+        const Detached item = pending.back();
+        pending.pop_back();
+        if (item.kind == BindingKind::Empty) {
+            item.store->DropReference();
+            continue;
         }
-        elements->~ElementVector();
-        store_->collectionPool_.Free(elements);
-    } else {
-        FieldVector* fields = payload_.fields;
-        for (BindingField& field : *fields) {
-            store_->Release(field.name_);
-            BindingProperty& value = field.value_;
-            if ((value.kind_ == BindingKind::Collection && !value.payload_.elements->empty()) ||
-                (value.kind_ == BindingKind::Structure && !value.payload_.fields->empty())) {
-                pending.push_back(std::move(value));
+        if (item.counted) {
+            if (item.store->SoleHolder()) {
+                item.store->DropReference();
+                continue;
             }
+            pending.push_back({{}, item.store, BindingKind::Empty, true});
         }
-        fields->~FieldVector();
-        store_->structurePool_.Free(fields);
+        ReleaseContainerBlock(item, pending);
     }
-    kind_ = BindingKind::Empty;
-    payload_.unsignedValue = 0;
 }
 
-void BindingProperty::ReleaseContainers() noexcept {
-    std::vector<BindingProperty> pending;
-    ReleaseContainerBlock(pending);
-    while (!pending.empty()) {
-        BindingProperty next = std::move(pending.back());
-        pending.pop_back();
-        next.ReleaseContainerBlock(pending);
+void BindingProperty::ReleaseContainerBlock(const Detached& item, std::vector<Detached>& pending) noexcept {
+    auto releaseSlot = [&pending](BindingProperty& slot) {
+        if (IsFilledContainer(slot)) {
+            pending.push_back({slot.payload_, slot.store_, slot.kind_, slot.counted_});
+            return;
+        }
+        slot.ReleasePayload();
+        if (slot.counted_) slot.store_->DropReference();
+    };
+    BindingStore& store = *item.store;
+    if (item.kind == BindingKind::Collection) {
+        ElementArray* elements = item.payload.elements;
+        for (std::size_t i = 0; i < elements->size; ++i) releaseSlot(elements->data[i]);
+        if (elements->capacity != 0)
+            store.FreeChunk(elements->data, elements->capacity * sizeof(BindingProperty));
+        store.collectionPool_.Free(elements);
+    } else {
+        FieldArray* fields = item.payload.fields;
+        for (std::size_t i = 0; i < fields->size; ++i) {
+            store.Release(fields->data[i].name_);
+            releaseSlot(fields->data[i].value_);
+        }
+        if (fields->capacity != 0) store.FreeChunk(fields->data, fields->capacity * sizeof(BindingField));
+        store.structurePool_.Free(fields);
     }
 }
 
 void BindingProperty::CopyFrom(const BindingProperty& other) {
     // Depth-first with an explicit stack of (source, target) pairs. A container's target
-    // elements are all created before any is pushed, so the pointers stay valid.
+    // slots are all created before any is pushed, so the pointers stay valid.
     struct Job {
         const BindingProperty* source;
         BindingProperty* target;
@@ -211,8 +297,6 @@ void BindingProperty::CopyFrom(const BindingProperty& other) {
         BindingProperty& target = *job.target;
         switch (source.kind_) {
             case BindingKind::Empty:
-                target.Reset();
-                break;
             case BindingKind::Bool:
             case BindingKind::Signed:
             case BindingKind::Unsigned:
@@ -222,7 +306,14 @@ void BindingProperty::CopyFrom(const BindingProperty& other) {
                 target.kind_ = source.kind_;
                 break;
             case BindingKind::String:
-                target.SetString(source.payload_.string->View());
+                if (source.store_ == target.store_ && source.store_ != nullptr) {
+                    target.store_->AddReference(source.payload_.string);
+                    target.ReleasePayload();
+                    target.payload_.string = source.payload_.string;
+                    target.kind_ = BindingKind::String;
+                } else {
+                    target.SetString(source.payload_.string->View());
+                }
                 break;
             case BindingKind::Blob:
                 target.SetBlob(*source.payload_.blob);
@@ -231,28 +322,35 @@ void BindingProperty::CopyFrom(const BindingProperty& other) {
                 target.SetEnum(source.payload_.enumPair->value, source.payload_.enumPair->typeId);
                 break;
             case BindingKind::Collection: {
-                target.Reset();
+                target.ReleasePayload();
                 target.MakeCollection();
-                const ElementVector& from = *source.payload_.elements;
-                ElementVector& to = *target.payload_.elements;
-                to.reserve(from.size());
-                for (std::size_t i = 0; i < from.size(); ++i) {
-                    to.push_back(BindingProperty(target.store_));
-                }
-                for (std::size_t i = from.size(); i-- > 0;) jobs.push_back({&from[i], &to[i]});
+                const ElementArray& from = *source.payload_.elements;
+                ElementArray& to = *target.payload_.elements;
+                if (from.size != 0) GrowArray(*target.store_, to, from.size);
+                for (std::size_t i = 0; i < from.size; ++i) new (&to.data[i]) BindingProperty(target.store_);
+                to.size = from.size;
+                for (std::size_t i = from.size; i-- > 0;) jobs.push_back({&from.data[i], &to.data[i]});
                 break;
             }
             case BindingKind::Structure: {
-                target.Reset();
+                target.ReleasePayload();
                 target.MakeStructure();
-                const FieldVector& from = *source.payload_.fields;
-                FieldVector& to = *target.payload_.fields;
-                to.reserve(from.size());
-                for (const BindingField& field : from) {
-                    detail::InternedString* name = target.store_->Intern(field.name_->View());
-                    to.push_back(BindingField(name, target.store_));
+                const FieldArray& from = *source.payload_.fields;
+                FieldArray& to = *target.payload_.fields;
+                if (from.size != 0) GrowArray(*target.store_, to, from.size);
+                const bool sameStore = source.store_ == target.store_;
+                for (std::size_t i = 0; i < from.size; ++i) {
+                    detail::InternedString* name = from.data[i].name_;
+                    if (sameStore) {
+                        target.store_->AddReference(name);
+                    } else {
+                        name = target.store_->Intern(name->View());
+                    }
+                    new (&to.data[i]) BindingField(name, target.store_);
+                    ++to.size;
                 }
-                for (std::size_t i = from.size(); i-- > 0;) jobs.push_back({&from[i].value_, &to[i].value_});
+                for (std::size_t i = from.size; i-- > 0;)
+                    jobs.push_back({&from.data[i].value_, &to.data[i].value_});
                 break;
             }
         }
@@ -303,33 +401,34 @@ void BindingProperty::SetBlob(const std::uint8_t* bytes, std::size_t size) {
 }
 
 void BindingProperty::SetBlob(Blob&& bytes) {
-    ReleasePayload();
-    void* block = EnsureStore().blobPool_.Allocate();
-    payload_.blob = new (block) Blob(std::move(bytes));
+    Blob taken = std::move(bytes);
     bytes.clear();
+    Blob* blob = EnsureStore().NewBlob(std::move(taken));
+    ReleasePayload();
+    payload_.blob = blob;
     kind_ = BindingKind::Blob;
 }
 
 void BindingProperty::SetEnum(std::int32_t value, std::uint32_t typeId) {
-    ReleasePayload();
     void* block = EnsureStore().enumPool_.Allocate();
+    ReleasePayload();
     payload_.enumPair = new (block) BindingEnum{value, typeId};
     kind_ = BindingKind::Enum;
 }
 
 void BindingProperty::MakeCollection() {
     if (kind_ == BindingKind::Collection) return;
-    ReleasePayload();
     void* block = EnsureStore().collectionPool_.Allocate();
-    payload_.elements = new (block) ElementVector();
+    ReleasePayload();
+    payload_.elements = new (block) ElementArray{nullptr, 0, 0};
     kind_ = BindingKind::Collection;
 }
 
 void BindingProperty::MakeStructure() {
     if (kind_ == BindingKind::Structure) return;
-    ReleasePayload();
     void* block = EnsureStore().structurePool_.Allocate();
-    payload_.fields = new (block) FieldVector();
+    ReleasePayload();
+    payload_.fields = new (block) FieldArray{nullptr, 0, 0};
     kind_ = BindingKind::Structure;
 }
 
@@ -342,9 +441,9 @@ std::size_t BindingProperty::Size() const noexcept {
         case BindingKind::Blob:
             return payload_.blob->size();
         case BindingKind::Collection:
-            return payload_.elements->size();
+            return payload_.elements->size;
         case BindingKind::Structure:
-            return payload_.fields->size();
+            return payload_.fields->size;
         default:
             return 1;
     }
@@ -470,95 +569,110 @@ std::string BindingProperty::AsString(std::string_view defaultValue) const {
 }
 
 const BindingProperty& BindingProperty::Element(std::size_t index) const noexcept {
-    if (kind_ == BindingKind::Collection && index < payload_.elements->size()) {
-        return (*payload_.elements)[index];
-    }
+    if (kind_ == BindingKind::Collection && index < payload_.elements->size)
+        return payload_.elements->data[index];
     return SharedEmptyValue();
 }
 
 BindingProperty& BindingProperty::WriteElement(std::size_t index) {
     MakeCollection();
-    ElementVector& elements = *payload_.elements;
-    if (index >= elements.size()) {
-        elements.reserve(index + 1);
-        while (elements.size() <= index) elements.push_back(BindingProperty(store_));
+    ElementArray& elements = *payload_.elements;
+    if (index >= elements.size) {
+        if (index >= elements.capacity)
+            GrowArray(*store_, elements, std::max(index + 1, elements.capacity * 2));
+        for (std::size_t i = elements.size; i <= index; ++i) new (&elements.data[i]) BindingProperty(store_);
+        elements.size = index + 1;
     }
-    return elements[index];
+    return elements.data[index];
 }
 
 BindingProperty& BindingProperty::AppendElement() {
     MakeCollection();
-    return payload_.elements->emplace_back(BindingProperty(store_));
+    ElementArray& elements = *payload_.elements;
+    ReserveOneMore(*store_, elements);
+    return *new (&elements.data[elements.size++]) BindingProperty(store_);
 }
 
 void BindingProperty::Reserve(std::size_t count) {
     if (kind_ != BindingKind::Collection) return;
     if (count > kMaxCollectionReserve) throw std::length_error("BindingProperty::Reserve: too many elements");
-    payload_.elements->reserve(count);
+    if (count > payload_.elements->capacity) GrowArray(*store_, *payload_.elements, count);
 }
 
 std::span<const BindingProperty> BindingProperty::Elements() const noexcept {
     if (kind_ != BindingKind::Collection) return {};
-    return {payload_.elements->data(), payload_.elements->size()};
+    return {payload_.elements->data, payload_.elements->size};
 }
 
 std::span<BindingProperty> BindingProperty::Elements() noexcept {
     if (kind_ != BindingKind::Collection) return {};
-    return {payload_.elements->data(), payload_.elements->size()};
+    return {payload_.elements->data, payload_.elements->size};
 }
 
-namespace {
-
-// The first field whose name does not sort before `name`.
-template <typename Fields>
-auto LowerBound(Fields& fields, std::string_view name) noexcept {
-    return std::lower_bound(fields.begin(), fields.end(), name,
-                            [](const BindingField& field, std::string_view key) {
-                                return detail::CompareKeys(field.Name(), key) < 0;
-                            });
+const BindingField* BindingProperty::LowerBound(const BindingField* first, std::size_t count,
+                                                std::uint64_t prefix, std::string_view name) noexcept {
+    while (count > 0) {
+        const std::size_t half = count / 2;
+        if (detail::CompareKeys(first[half].name_, prefix, name) < 0) {
+            first += half + 1;
+            count -= half + 1;
+        } else {
+            count = half;
+        }
+    }
+    return first;
 }
 
-}  // namespace
+const BindingField* BindingProperty::FindField(std::string_view name) const noexcept {
+    if (kind_ != BindingKind::Structure) return nullptr;
+    const FieldArray& fields = *payload_.fields;
+    const std::uint64_t prefix = detail::KeyPrefix(name.data(), name.size());
+    const BindingField* end = fields.data + fields.size;
+    const BindingField* found = LowerBound(fields.data, fields.size, prefix, name);
+    if (found == end || found->name_->prefix != prefix || found->Name() != name) return nullptr;
+    return found;
+}
 
 const BindingProperty& BindingProperty::Field(std::string_view name) const noexcept {
-    if (kind_ != BindingKind::Structure) return SharedEmptyValue();
-    const FieldVector& fields = *payload_.fields;
-    const auto found = LowerBound(fields, name);
-    if (found == fields.end() || found->Name() != name) return SharedEmptyValue();
-    return found->value_;
+    const BindingField* found = FindField(name);
+    return found != nullptr ? found->value_ : SharedEmptyValue();
 }
+
+bool BindingProperty::HasField(std::string_view name) const noexcept { return FindField(name) != nullptr; }
 
 BindingProperty& BindingProperty::WriteField(std::string_view name) {
     MakeStructure();
-    FieldVector& fields = *payload_.fields;
-    // Decoders and copies insert names in ascending order: append without searching.
-    if (!fields.empty()) {
-        const int order = detail::CompareKeys(fields.back().Name(), name);
-        if (order == 0) return fields.back().value_;
+    FieldArray& fields = *payload_.fields;
+    const std::uint64_t prefix = detail::KeyPrefix(name.data(), name.size());
+    std::size_t at = fields.size;
+    // Decoders and copies insert names in ascending order: the last field decides.
+    if (fields.size != 0) {
+        const int order = detail::CompareKeys(fields.data[fields.size - 1].name_, prefix, name);
+        if (order == 0) return fields.data[fields.size - 1].value_;
         if (order > 0) {
-            const auto found = LowerBound(fields, name);
-            if (found->Name() == name) return found->value_;
-            const auto at = found - fields.begin();
-            fields.reserve(fields.size() + 1);
-            detail::InternedString* entry = store_->Intern(name);
-            return fields.insert(fields.begin() + at, BindingField(entry, store_))->value_;
+            const BindingField* found = LowerBound(fields.data, fields.size, prefix, name);
+            if (found->name_->prefix == prefix && found->Name() == name) {
+                return const_cast<BindingField*>(found)->value_;
+            }
+            at = static_cast<std::size_t>(found - fields.data);
         }
     }
-    fields.reserve(fields.size() + 1);
-    detail::InternedString* entry = store_->Intern(name);
-    return fields.emplace_back(BindingField(entry, store_)).value_;
-}
-
-bool BindingProperty::HasField(std::string_view name) const noexcept {
-    if (kind_ != BindingKind::Structure) return false;
-    const FieldVector& fields = *payload_.fields;
-    const auto found = LowerBound(fields, name);
-    return found != fields.end() && found->Name() == name;
+    // Room first, so that nothing can fail once the name is counted.
+    ReserveOneMore(*store_, fields);
+    detail::InternedString* entry = store_->Intern(name, prefix);
+    BindingField* slot = fields.data + at;
+    if (at != fields.size) {
+        std::memmove(static_cast<void*>(slot + 1), static_cast<const void*>(slot),
+                     (fields.size - at) * sizeof(BindingField));
+    }
+    new (slot) BindingField(entry, store_);
+    ++fields.size;
+    return slot->value_;
 }
 
 std::span<const BindingField> BindingProperty::Fields() const noexcept {
     if (kind_ != BindingKind::Structure) return {};
-    return {payload_.fields->data(), payload_.fields->size()};
+    return {payload_.fields->data, payload_.fields->size};
 }
 
 bool operator==(const BindingProperty& a, const BindingProperty& b) noexcept {
@@ -596,19 +710,19 @@ bool operator==(const BindingProperty& a, const BindingProperty& b) noexcept {
                     if (!(*left->payload_.enumPair == *right->payload_.enumPair)) return false;
                     break;
                 case BindingKind::Collection: {
-                    const auto& x = *left->payload_.elements;
-                    const auto& y = *right->payload_.elements;
-                    if (x.size() != y.size()) return false;
-                    for (std::size_t i = 0; i < x.size(); ++i) pending.emplace_back(&x[i], &y[i]);
+                    const BindingProperty::ElementArray& x = *left->payload_.elements;
+                    const BindingProperty::ElementArray& y = *right->payload_.elements;
+                    if (x.size != y.size) return false;
+                    for (std::size_t i = 0; i < x.size; ++i) pending.emplace_back(&x.data[i], &y.data[i]);
                     break;
                 }
                 case BindingKind::Structure: {
-                    const auto& x = *left->payload_.fields;
-                    const auto& y = *right->payload_.fields;
-                    if (x.size() != y.size()) return false;
-                    for (std::size_t i = 0; i < x.size(); ++i) {
-                        if (x[i].Name() != y[i].Name()) return false;
-                        pending.emplace_back(&x[i].Value(), &y[i].Value());
+                    const BindingProperty::FieldArray& x = *left->payload_.fields;
+                    const BindingProperty::FieldArray& y = *right->payload_.fields;
+                    if (x.size != y.size) return false;
+                    for (std::size_t i = 0; i < x.size; ++i) {
+                        if (x.data[i].Name() != y.data[i].Name()) return false;
+                        pending.emplace_back(&x.data[i].Value(), &y.data[i].Value());
                     }
                     break;
                 }

@@ -23,7 +23,9 @@ namespace Zarn::Binding {
 
 namespace detail {
 struct InternedString;
-}
+template <typename T>
+struct ValueArray;
+}  // namespace detail
 
 class BindingStore;
 class BindingField;
@@ -57,7 +59,8 @@ public:
     BindingProperty(const BindingProperty& other);
     BindingProperty& operator=(const BindingProperty& other);
 
-    // Takes over the payload and the store reference; `other` is left "empty" without a store.
+    // Takes over the payload; `other` is left "empty". Moving a value into one of its own
+    // descendants is not allowed (it would contain itself).
     BindingProperty(BindingProperty&& other) noexcept;
     BindingProperty& operator=(BindingProperty&& other) noexcept;
 
@@ -152,8 +155,9 @@ public:
 private:
     friend class BindingStore;
     friend class BindingField;
-    using ElementVector = std::vector<BindingProperty>;
-    using FieldVector = std::vector<BindingField>;
+    using ElementArray = detail::ValueArray<BindingProperty>;
+    using FieldArray = detail::ValueArray<BindingField>;
+    struct Detached;
 
     union Payload {
         bool boolean;
@@ -163,21 +167,35 @@ private:
         detail::InternedString* string;
         Blob* blob;
         BindingEnum* enumPair;
-        ElementVector* elements;
-        FieldVector* fields;
+        ElementArray* elements;
+        FieldArray* fields;
     };
 
-    explicit BindingProperty(BindingStore* store) noexcept;
-    static bool NeedsStore(const BindingProperty& value) noexcept;
+    // An element or field slot of `store`, inside its container's count.
+    explicit BindingProperty(BindingStore* store) noexcept : store_(store) {}
+    static bool NeedsStore(BindingKind kind, const Payload& payload) noexcept;
+    static bool IsFilledContainer(const BindingProperty& value) noexcept;
+    template <typename T>
+    static void GrowArray(BindingStore& store, detail::ValueArray<T>& array, std::size_t capacity);
+    template <typename T>
+    static void ReserveOneMore(BindingStore& store, detail::ValueArray<T>& array);
+    static const BindingField* LowerBound(const BindingField* first, std::size_t count, std::uint64_t prefix,
+                                          std::string_view name) noexcept;
+    static void ReleaseContainerBlock(const Detached& item, std::vector<Detached>& pending) noexcept;
     BindingStore& EnsureStore();
+    // The store with one counted reference for the caller; this value keeps none.
+    BindingStore* TakeStoreReference() noexcept;
+    // Switches to `store`, whose counted reference the caller hands over.
+    void AdoptStore(BindingStore* store) noexcept;
     void ReleasePayload() noexcept;
     void ReleaseContainers() noexcept;
-    void ReleaseContainerBlock(std::vector<BindingProperty>& pending) noexcept;
     void CopyFrom(const BindingProperty& other);
+    const BindingField* FindField(std::string_view name) const noexcept;
 
     Payload payload_{.unsignedValue = 0};
-    BindingStore* store_ = nullptr;  // one counted reference while not null
+    BindingStore* store_ = nullptr;
     BindingKind kind_ = BindingKind::Empty;
+    bool counted_ = false;  // holds one reference to `store_`
 };
 
 // One field of a structure: its interned name and its value.
@@ -186,8 +204,9 @@ public:
     std::string_view Name() const noexcept;
     const BindingProperty& Value() const noexcept { return value_; }
 
-    BindingField(BindingField&&) noexcept = default;
-    BindingField& operator=(BindingField&&) noexcept = default;
+    // Fields live only inside their structure.
+    BindingField(const BindingField&) = delete;
+    BindingField& operator=(const BindingField&) = delete;
 
 private:
     friend class BindingProperty;

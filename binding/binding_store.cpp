@@ -1,11 +1,13 @@
 #include "binding/binding_store.h"
 
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
 #include "binding/binding_property.h"
 #include "binding/detail/interned_string.h"
+#include "binding/detail/value_storage.h"
 
 namespace Zarn::Binding {
 namespace detail {
@@ -16,15 +18,25 @@ InternedString* SharedEmptyString() noexcept {
         InternedString header;
         char nul;
     };
-    static Storage storage{{nullptr, 0, 2166136261u, 0}, '\0'};
+    static Storage storage{{nullptr, 0, 2166136261u, 0, 0}, '\0'};
     return &storage.header;
 }
 
 }  // namespace detail
 
 namespace {
+
 constexpr std::size_t kInitialBuckets = 8;
+constexpr std::size_t kLargestChunk = 2048;
+
+bool SameText(const detail::InternedString* entry, std::uint64_t prefix, const char* text,
+              std::size_t length) noexcept {
+    // Equal prefixes and lengths already prove texts of up to eight bytes equal.
+    return entry->length == length && entry->prefix == prefix &&
+           (length <= 8 || std::memcmp(entry->Text() + 8, text + 8, length - 8) == 0);
 }
+
+}  // namespace
 
 std::uint32_t Fnv1a32(std::string_view bytes) noexcept {
     std::uint32_t hash = 2166136261u;
@@ -37,21 +49,14 @@ std::uint32_t Fnv1a32(std::string_view bytes) noexcept {
 
 BindingStore::BindingStore()
     : buckets_(kInitialBuckets, nullptr),
-      blobPool_(sizeof(BindingProperty::Blob)),
+      blobPool_(sizeof(detail::BlobBlock)),
       enumPool_(sizeof(BindingEnum)),
-      collectionPool_(sizeof(BindingProperty::ElementVector)),
-      structurePool_(sizeof(BindingProperty::FieldVector)) {}
-
-BindingStore::~BindingStore() {
-    // Every value has released its texts by now; this only guards against a miscount.
-    for (detail::InternedString* entry : buckets_) {
-        while (entry != nullptr) {
-            detail::InternedString* next = entry->next;
-            std::free(entry);
-            entry = next;
-        }
-    }
+      collectionPool_(sizeof(detail::ValueArray<BindingProperty>)),
+      structurePool_(sizeof(detail::ValueArray<BindingField>)) {
+    for (std::size_t i = 0; i < kChunkClasses; ++i) chunkPools_[i].SetBlockSize(std::size_t{16} << i);
 }
+
+BindingStore::~BindingStore() { ReleaseAll(); }
 
 BindingStore* BindingStore::Create() { return new BindingStore(); }
 
@@ -65,8 +70,21 @@ std::size_t BindingStore::BlocksInUse() const noexcept {
 }
 
 std::size_t BindingStore::PageCount() const noexcept {
-    return blobPool_.PageCount() + enumPool_.PageCount() + collectionPool_.PageCount() +
-           structurePool_.PageCount();
+    std::size_t pages = blobPool_.PageCount() + enumPool_.PageCount() + collectionPool_.PageCount() +
+                        structurePool_.PageCount();
+    for (const detail::BlockPool& pool : chunkPools_) pages += pool.PageCount();
+    return pages;
+}
+
+std::size_t BindingStore::LookasideSlot(std::uint64_t prefix, const char* text,
+                                        std::size_t length) const noexcept {
+    std::uint64_t mix = prefix ^ (static_cast<std::uint64_t>(length) * 0x9E3779B97F4A7C15ull);
+    if (length > 8) {
+        std::uint64_t tail;
+        std::memcpy(&tail, text + length - 8, sizeof(tail));
+        mix ^= std::rotl(tail * 0xC2B2AE3D27D4EB4Full, 31);
+    }
+    return static_cast<std::size_t>((mix * 0xFF51AFD7ED558CCDull) >> 56);
 }
 
 detail::InternedString* BindingStore::Find(std::string_view text) const noexcept {
@@ -82,34 +100,41 @@ detail::InternedString* BindingStore::Find(std::string_view text) const noexcept
     return nullptr;
 }
 
-detail::InternedString* BindingStore::Intern(std::string_view text) {
+detail::InternedString* BindingStore::Intern(std::string_view text, std::uint64_t prefix) {
     if (text.empty()) return detail::SharedEmptyString();
+    if (lookaside_ == nullptr) {
+        lookaside_ = static_cast<detail::InternedString**>(AllocateChunk(kLookasideSlots * sizeof(void*)));
+        std::memset(lookaside_, 0, kLookasideSlots * sizeof(void*));
+    }
+    detail::InternedString*& recent = lookaside_[LookasideSlot(prefix, text.data(), text.size())];
+    if (recent != nullptr && SameText(recent, prefix, text.data(), text.size())) {
+        ++recent->references;
+        return recent;
+    }
+
     const std::uint32_t hash = Fnv1a32(text);
     detail::InternedString*& bucket = buckets_[hash & (buckets_.size() - 1)];
     for (detail::InternedString* entry = bucket; entry != nullptr; entry = entry->next) {
-        if (entry->hash == hash && entry->length == text.size() &&
-            std::memcmp(entry->Text(), text.data(), text.size()) == 0) {
+        if (entry->hash == hash && SameText(entry, prefix, text.data(), text.size())) {
             ++entry->references;
+            recent = entry;
             return entry;
         }
     }
-    void* memory = std::malloc(sizeof(detail::InternedString) + text.size() + 1);
-    if (memory == nullptr) throw std::bad_alloc();
-    auto* entry = static_cast<detail::InternedString*>(memory);
+    auto* entry =
+        static_cast<detail::InternedString*>(AllocateChunk(sizeof(detail::InternedString) + text.size() + 1));
     entry->next = bucket;
     entry->length = text.size();
     entry->hash = hash;
     entry->references = 1;
+    entry->prefix = prefix;
     char* bytes = reinterpret_cast<char*>(entry + 1);
     std::memcpy(bytes, text.data(), text.size());
     bytes[text.size()] = '\0';
     bucket = entry;
+    recent = entry;
     if (++stringCount_ > buckets_.size()) Grow();
     return entry;
-}
-
-void BindingStore::AddReference(detail::InternedString* entry) noexcept {
-    if (entry->references != 0) ++entry->references;
 }
 
 void BindingStore::Release(detail::InternedString* entry) noexcept {
@@ -118,8 +143,10 @@ void BindingStore::Release(detail::InternedString* entry) noexcept {
     detail::InternedString** link = &buckets_[entry->hash & (buckets_.size() - 1)];
     while (*link != entry) link = &(*link)->next;
     *link = entry->next;
+    detail::InternedString*& recent = lookaside_[LookasideSlot(entry->prefix, entry->Text(), entry->length)];
+    if (recent == entry) recent = nullptr;
     --stringCount_;
-    std::free(entry);
+    FreeChunk(entry, sizeof(detail::InternedString) + entry->length + 1);
 }
 
 void BindingStore::Grow() {
@@ -140,6 +167,70 @@ void BindingStore::Grow() {
         }
     }
     buckets_.swap(grown);
+}
+
+void* BindingStore::AllocateChunk(std::size_t bytes) {
+    if (bytes <= kLargestChunk) {
+        return chunkPools_[std::bit_width((bytes - 1) >> 4)].Allocate();
+    }
+    void* memory = std::malloc(sizeof(LargeChunk) + bytes);
+    if (memory == nullptr) throw std::bad_alloc();
+    auto* chunk = static_cast<LargeChunk*>(memory);
+    chunk->previous = nullptr;
+    chunk->next = largeChunks_;
+    if (largeChunks_ != nullptr) largeChunks_->previous = chunk;
+    largeChunks_ = chunk;
+    return chunk + 1;
+}
+
+void BindingStore::FreeChunk(void* memory, std::size_t bytes) noexcept {
+    if (bytes <= kLargestChunk) {
+        chunkPools_[std::bit_width((bytes - 1) >> 4)].Free(memory);
+        return;
+    }
+    LargeChunk* chunk = static_cast<LargeChunk*>(memory) - 1;
+    if (chunk->previous != nullptr) chunk->previous->next = chunk->next;
+    if (chunk->next != nullptr) chunk->next->previous = chunk->previous;
+    if (largeChunks_ == chunk) largeChunks_ = chunk->next;
+    std::free(chunk);
+}
+
+std::vector<std::uint8_t>* BindingStore::NewBlob(std::vector<std::uint8_t>&& bytes) {
+    auto* block = new (blobPool_.Allocate()) detail::BlobBlock{std::move(bytes), nullptr, nullptr};
+    block->next = blobs_;
+    if (blobs_ != nullptr) blobs_->previous = block;
+    blobs_ = block;
+    return &block->bytes;
+}
+
+void BindingStore::DeleteBlob(std::vector<std::uint8_t>* blob) noexcept {
+    auto* block = reinterpret_cast<detail::BlobBlock*>(blob);
+    if (block->previous != nullptr) block->previous->next = block->next;
+    if (block->next != nullptr) block->next->previous = block->previous;
+    if (blobs_ == block) blobs_ = block->next;
+    block->~BlobBlock();
+    blobPool_.Free(block);
+}
+
+void BindingStore::ReleaseAll() noexcept {
+    for (detail::BlobBlock* blob = blobs_; blob != nullptr; blob = blob->next) {
+        blob->bytes.~vector();
+    }
+    blobs_ = nullptr;
+    while (largeChunks_ != nullptr) {
+        LargeChunk* next = largeChunks_->next;
+        std::free(largeChunks_);
+        largeChunks_ = next;
+    }
+    blobPool_.ReleaseAll();
+    enumPool_.ReleaseAll();
+    collectionPool_.ReleaseAll();
+    structurePool_.ReleaseAll();
+    for (detail::BlockPool& pool : chunkPools_) pool.ReleaseAll();
+    std::fill(buckets_.begin(), buckets_.end(), nullptr);
+    stringCount_ = 0;
+    lookaside_ = nullptr;
+    hasForeignSubtrees_ = false;
 }
 
 }  // namespace Zarn::Binding

@@ -1,11 +1,17 @@
 // BindingStore: the storage shared by a value tree. It is created by the first value of a tree
-// that needs storage and shared with every element and field created through it; each value
-// that refers to it holds one reference, and the last one to go frees it.
+// that needs storage and shared with every element and field created through it.
 //
-// It holds the tree's string table (interned, reference-counted texts hashed with 32-bit FNV-1a,
-// 8 buckets to start, at most one entry per bucket on average; the shared empty string is never
+// It holds the tree's string table (interned, reference-counted texts in a hash set keyed by
+// 32-bit FNV-1a, 8 buckets to start, at most one entry per bucket on average, with a small
+// lookaside in front so that repeated texts skip the hash; the shared empty string is never
 // entered) and four pools of fixed-size blocks (blob vectors, enum pairs, collection vectors,
-// structure maps) carved from 4096-byte pages of the process-wide page supply.
+// structure maps), plus size-class pools for texts and the arrays of elements and fields, all
+// carved from 4096-byte pages of the process-wide page supply.
+//
+// Values that hold the store from outside a container (a tree's root, a subtree moved out of or
+// into another tree) count one reference each; elements and fields live inside their root's
+// count. When the last counted holder goes, the whole store goes at once, without walking the
+// tree.
 //
 // Not locked: it belongs to one tree, which one thread at a time works on.
 #pragma once
@@ -16,12 +22,13 @@
 #include <vector>
 
 #include "binding/detail/block_pool.h"
+#include "binding/detail/interned_string.h"
 
 namespace Zarn::Binding {
 
 namespace detail {
-struct InternedString;
-}
+struct BlobBlock;
+}  // namespace detail
 
 class BindingStore {
 public:
@@ -32,7 +39,7 @@ public:
     std::size_t StringCount() const noexcept { return stringCount_; }
     // Buckets of the string table.
     std::size_t BucketCount() const noexcept { return buckets_.size(); }
-    // Blocks handed out and not yet returned, over the four pools.
+    // Blocks of the four fixed-size pools handed out and not yet returned.
     std::size_t BlocksInUse() const noexcept;
     // Pages taken from the process-wide supply.
     std::size_t PageCount() const noexcept;
@@ -40,6 +47,14 @@ public:
 private:
     friend class BindingProperty;
     friend class BindingField;
+
+    static constexpr std::size_t kChunkClasses = 8;  // 16 to 2048 bytes
+    static constexpr std::size_t kLookasideSlots = 256;
+
+    struct LargeChunk {
+        LargeChunk* previous;
+        LargeChunk* next;
+    };
 
     BindingStore();
     ~BindingStore();
@@ -49,21 +64,50 @@ private:
     void DropReference() noexcept;
 
     // The entry for `text`, counted once more (the shared empty string for an empty text).
-    detail::InternedString* Intern(std::string_view text);
+    detail::InternedString* Intern(std::string_view text) {
+        return Intern(text, detail::KeyPrefix(text.data(), text.size()));
+    }
+    // The same with the text's KeyPrefix already at hand.
+    detail::InternedString* Intern(std::string_view text, std::uint64_t prefix);
     // The entry already holding `text`, or null; counts nothing.
     detail::InternedString* Find(std::string_view text) const noexcept;
-    void AddReference(detail::InternedString* entry) noexcept;
+    void AddReference(detail::InternedString* entry) noexcept {
+        if (entry->references != 0) ++entry->references;
+    }
     void Release(detail::InternedString* entry) noexcept;
     void Grow();
+    std::size_t LookasideSlot(std::uint64_t prefix, const char* text, std::size_t length) const noexcept;
+
+    // Memory for texts and arrays: size classes up to 2048 bytes, the heap above.
+    void* AllocateChunk(std::size_t bytes);
+    void FreeChunk(void* chunk, std::size_t bytes) noexcept;
+
+    // Blob blocks, linked so that ReleaseAll can free their buffers.
+    std::vector<std::uint8_t>* NewBlob(std::vector<std::uint8_t>&& bytes);
+    void DeleteBlob(std::vector<std::uint8_t>* blob) noexcept;
+
+    // Frees everything at once: texts, blocks, chunks and the buffers of blobs.
+    void ReleaseAll() noexcept;
 
     std::size_t references_ = 0;
+    // The last counted holder can free the store whole instead of walking its tree.
+    bool SoleHolder() const noexcept { return references_ == 1 && !hasForeignSubtrees_; }
+
+    // Set once a subtree of another store was moved into this tree: the tree must then be
+    // walked when it goes, so that the subtree releases its own store.
+    bool hasForeignSubtrees_ = false;
+
     std::vector<detail::InternedString*> buckets_;
     std::size_t stringCount_ = 0;
+    detail::InternedString** lookaside_ = nullptr;  // kLookasideSlots entries, from a chunk
 
     detail::BlockPool blobPool_;
     detail::BlockPool enumPool_;
     detail::BlockPool collectionPool_;
     detail::BlockPool structurePool_;
+    detail::BlockPool chunkPools_[kChunkClasses];
+    LargeChunk* largeChunks_ = nullptr;
+    detail::BlobBlock* blobs_ = nullptr;  // the live blob blocks, linked
 };
 
 // 32-bit FNV-1a (offset basis 2166136261, prime 16777619).

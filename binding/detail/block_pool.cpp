@@ -6,11 +6,15 @@
 
 #include "platform/mutex.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#endif
+
 namespace Zarn::Binding::detail {
 namespace {
 
-// Returned pages kept for reuse, at most 1 MB; the rest goes back to the heap.
-constexpr std::size_t kMaxCachedPages = 256;
+// Returned pages kept for reuse, at most 4 MB; the rest goes back to the heap.
+constexpr std::size_t kMaxCachedPages = 1024;
 
 struct CachedPage {
     CachedPage* next;
@@ -67,41 +71,40 @@ constexpr std::size_t RoundToBlock(std::size_t size) noexcept {
 
 }  // namespace
 
+#if defined(__SANITIZE_ADDRESS__)
+void BlockPool::Poison(void* memory, std::size_t size) noexcept { ASAN_POISON_MEMORY_REGION(memory, size); }
+void BlockPool::Unpoison(void* memory, std::size_t size) noexcept {
+    ASAN_UNPOISON_MEMORY_REGION(memory, size);
+}
+#endif
+
 void* TakePage() { return Supply().Take(); }
 
 void ReturnPage(void* page) noexcept { Supply().Return(page); }
 
 BlockPool::BlockPool(std::size_t blockSize) noexcept : blockSize_(RoundToBlock(blockSize)) {}
 
-BlockPool::~BlockPool() {
-    for (void* page : pages_) ReturnPage(page);
+void BlockPool::SetBlockSize(std::size_t blockSize) noexcept { blockSize_ = RoundToBlock(blockSize); }
+
+void BlockPool::AddPage() {
+    if (pages_.size() == pages_.capacity()) pages_.reserve(pages_.empty() ? 8 : pages_.size() * 2);
+    void* page = TakePage();
+    pages_.push_back(page);
+    next_ = static_cast<char*>(page);
+    end_ = next_ + kPageSize;
+    Poison(page, kPageSize);
 }
 
-void* BlockPool::Allocate() {
-    if (freeList_ != nullptr) {
-        FreeBlock* block = freeList_;
-        freeList_ = block->next;
-        ++inUse_;
-        return block;
+void BlockPool::ReleaseAll() noexcept {
+    for (void* page : pages_) {
+        Unpoison(page, kPageSize);
+        ReturnPage(page);
     }
-    if (static_cast<std::size_t>(end_ - next_) < blockSize_) {
-        pages_.reserve(pages_.size() + 1);
-        void* page = TakePage();
-        pages_.push_back(page);
-        next_ = static_cast<char*>(page);
-        end_ = next_ + kPageSize;
-    }
-    void* block = next_;
-    next_ += blockSize_;
-    ++inUse_;
-    return block;
-}
-
-void BlockPool::Free(void* block) noexcept {
-    auto* freed = static_cast<FreeBlock*>(block);
-    freed->next = freeList_;
-    freeList_ = freed;
-    --inUse_;
+    pages_.clear();
+    freeList_ = nullptr;
+    next_ = nullptr;
+    end_ = nullptr;
+    inUse_ = 0;
 }
 
 }  // namespace Zarn::Binding::detail

@@ -210,6 +210,14 @@ TEST(BindingStoreTest, TableGrowsAndBlocksReturnOnReset) {
     tree.MakeStructure();
     EXPECT_EQ(store.StringCount(), 0u);
     EXPECT_EQ(store.BlocksInUse(), 1u);
+
+    // The root as the store's only holder lets go of everything at once, and can be filled again.
+    tree.WriteField("again").SetString("text");
+    tree.Reset();
+    EXPECT_EQ(store.StringCount(), 0u);
+    EXPECT_EQ(store.PageCount(), 0u);
+    tree.WriteField("again").SetString("text");
+    EXPECT_EQ(tree.Field("again").GetString(), "text");
 }
 
 TEST(BindingStoreTest, Fnv1a32) {
@@ -368,6 +376,32 @@ TEST(BindingPropertyTest, MoveLeavesSourceEmpty) {
     // From a descendant of the target itself.
     target = std::move(target.WriteField("stats"));
     EXPECT_EQ(target, expected.Field("stats"));
+}
+
+// Subtrees moved between trees keep their own store alive, and each store goes with its last
+// holder (the sanitizer build checks for leaks and stale reads).
+TEST(BindingPropertyTest, SubtreesMovedBetweenTreesKeepTheirStores) {
+    const BindingProperty expected = SampleTree();
+    BindingProperty host;
+    host.WriteField("own").SetString("host text");
+    {
+        BindingProperty donor = SampleTree();
+        host.WriteField("guest") = std::move(donor);
+        BindingProperty other = SampleTree();
+        host.WriteField("stats") = std::move(other.WriteField("stats"));
+        host.WriteField("stats").AppendElement().SetString("added after the move");
+    }
+    EXPECT_EQ(host.Field("guest"), expected);
+    EXPECT_EQ(host.Field("stats").Size(), 4u);
+    EXPECT_EQ(host.Field("stats").Element(3).GetString(), "added after the move");
+
+    BindingProperty out = std::move(host.WriteField("guest").WriteField("stats"));
+    host.Reset();
+    EXPECT_EQ(host.Kind(), BindingKind::Empty);
+    EXPECT_EQ(out, expected.Field("stats"));
+
+    host = std::move(out);
+    EXPECT_EQ(host, expected.Field("stats"));
 }
 
 TEST(BindingPropertyTest, Equality) {
