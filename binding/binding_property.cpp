@@ -59,6 +59,9 @@ std::string Base64(const std::uint8_t* bytes, std::size_t size) {
 
 }  // namespace
 
+// Payload, store reference and kind: 24 bytes on 64-bit builds, 16 on 32-bit ones.
+static_assert(sizeof(BindingProperty) == 8 + 2 * sizeof(void*));
+
 struct BindingProperty::Detached {
     Payload payload;
     BindingStore* store;

@@ -5,6 +5,7 @@
 #include <limits>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "binding/enumerator_names.h"
@@ -288,19 +289,26 @@ BindingResult FromFlat(const FlatBindingProperty& flat, BindingProperty& target,
                     } else {
                         value.MakeStructure();
                         const FlatStructureEntry* entries = payload.structure.entries;
-                        // All fields first: inserting moves fields, so their addresses are taken after.
+                        // All fields first: inserting moves fields, so their addresses are taken
+                        // after. Entries in ascending order (as the plugin writes them) land at the
+                        // end one by one and keep their index.
+                        bool inOrder = true;
                         for (std::uint32_t i = 0; i < count; ++i) {
                             if (entries[i].name == nullptr) {
                                 return BindingResult::MakeFailure(IncompatibleMessage(
                                     name, "the input 'structure' has a field without a name."));
                             }
-                            value.WriteField(entries[i].name);
+                            const BindingProperty& field = value.WriteField(entries[i].name);
+                            inOrder =
+                                inOrder && value.Size() == i + 1 && &field == &value.Fields().back().Value();
                         }
                         // Pushed last to first, so a later entry of a repeated name wins.
+                        const std::span<const BindingField> fields = value.Fields();
                         for (std::uint32_t i = count; i-- > 0;) {
-                            auto& field = const_cast<BindingProperty&>(
-                                static_cast<const BindingProperty&>(value).Field(entries[i].name));
-                            jobs.push_back({&entries[i].value, &field, job.depth + 1});
+                            const BindingProperty& field =
+                                inOrder ? fields[i].Value() : std::as_const(value).Field(entries[i].name);
+                            jobs.push_back(
+                                {&entries[i].value, &const_cast<BindingProperty&>(field), job.depth + 1});
                         }
                     }
                     break;
