@@ -1,0 +1,275 @@
+// The encodings against their peers, side by side in one process on the same generated inputs
+// (one end-of-game statistics message, "match", and about 5 MB of them, "big"). Throughput is in
+// bytes of input read (or of text written) per second. Before the benchmarks run, the memory kept
+// by one decoded document is printed for the decoders and the peers' documents.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <rapidjson/document.h>
+#include <rapidjson/reader.h>
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+#include <yaml-cpp/yaml.h>
+#include <yaml.h>
+#include <msgpack.hpp>
+#include <nlohmann/json.hpp>
+#ifdef MOX_HAVE_SIMDJSON
+#include <simdjson.h>
+#endif
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "encodings/json_reader.h"
+#include "encodings/json_writer.h"
+#include "encodings/message_pack_decoder.h"
+#include "encodings/yaml_decoder.h"
+
+namespace {
+
+using Zarn::Binding::BindingProperty;
+
+constexpr unsigned kOurJsonFlags = rapidjson::kParseIterativeFlag | rapidjson::kParseFullPrecisionFlag;
+
+const std::string& Input(const std::string& name) {
+    static std::map<std::string, std::string> inputs;
+    auto found = inputs.find(name);
+    if (found != inputs.end()) return found->second;
+    std::ifstream in(std::string(MOX_BENCH_INPUT_DIR) + "/" + name, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "missing benchmark input %s in %s\n", name.c_str(), MOX_BENCH_INPUT_DIR);
+        std::exit(1);
+    }
+    return inputs[name] = std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+template <typename Run>
+void Measure(benchmark::State& state, const std::string& text, Run run) {
+    for (auto _ : state) run();
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
+void JsonReadOurs(benchmark::State& state, const char* file) {
+    const std::string& text = Input(file);
+    Measure(state, text, [&] { benchmark::DoNotOptimize(Zarn::Encodings::ReadJson(text)); });
+}
+
+template <unsigned Flags>
+void RapidJsonDom(benchmark::State& state, const char* file) {
+    const std::string& text = Input(file);
+    Measure(state, text, [&] {
+        rapidjson::Document document;
+        document.Parse<Flags>(text.data(), text.size());
+        benchmark::DoNotOptimize(document);
+    });
+}
+
+void JsonReadRapidJsonDom(benchmark::State& state, const char* file) {
+    RapidJsonDom<rapidjson::kParseDefaultFlags>(state, file);
+}
+
+// The same engine with the flags the reader uses.
+void JsonReadRapidJsonDomFullPrecision(benchmark::State& state, const char* file) {
+    RapidJsonDom<kOurJsonFlags>(state, file);
+}
+
+void JsonReadRapidJsonTokenizer(benchmark::State& state, const char* file) {
+    const std::string& text = Input(file);
+    Measure(state, text, [&] {
+        rapidjson::BaseReaderHandler<> handler;
+        rapidjson::Reader reader;
+        rapidjson::StringStream stream(text.c_str());
+        benchmark::DoNotOptimize(reader.Parse<kOurJsonFlags>(stream, handler));
+    });
+}
+
+void JsonReadNlohmann(benchmark::State& state, const char* file) {
+    const std::string& text = Input(file);
+    Measure(state, text, [&] { benchmark::DoNotOptimize(nlohmann::json::parse(text)); });
+}
+
+#ifdef MOX_HAVE_SIMDJSON
+void JsonReadSimdjson(benchmark::State& state, const char* file) {
+    const std::string& text = Input(file);
+    simdjson::padded_string padded(text);
+    simdjson::dom::parser parser;
+    Measure(state, text, [&] { benchmark::DoNotOptimize(parser.parse(padded)); });
+}
+#endif
+
+void JsonWriteOurs(benchmark::State& state, const char* file) {
+    BindingProperty value = Zarn::Encodings::ReadJson(Input(file)).Value();
+    std::size_t written = 0;
+    for (auto _ : state) {
+        std::string text = Zarn::Encodings::WriteJson(value);
+        written += text.size();
+        benchmark::DoNotOptimize(text);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(written));
+}
+
+void JsonWriteRapidJson(benchmark::State& state, const char* file) {
+    rapidjson::Document document;
+    document.Parse<kOurJsonFlags>(Input(file).c_str());
+    std::size_t written = 0;
+    for (auto _ : state) {
+        rapidjson::StringBuffer buffer;
+        rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+        document.Accept(writer);
+        std::string text(buffer.GetString(), buffer.GetSize());
+        written += text.size();
+        benchmark::DoNotOptimize(text);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(written));
+}
+
+void JsonWriteNlohmann(benchmark::State& state, const char* file) {
+    nlohmann::json document = nlohmann::json::parse(Input(file));
+    std::size_t written = 0;
+    for (auto _ : state) {
+        std::string text = document.dump();
+        written += text.size();
+        benchmark::DoNotOptimize(text);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(written));
+}
+
+void YamlReadOurs(benchmark::State& state, const char* file) {
+    const std::string& text = Input(file);
+    Measure(state, text, [&] { benchmark::DoNotOptimize(Zarn::Encodings::DecodeYaml(text)); });
+}
+
+// libyaml's events with nothing done to them: the floor of any decoder built on it.
+void YamlReadLibyamlEvents(benchmark::State& state, const char* file) {
+    const std::string& text = Input(file);
+    Measure(state, text, [&] {
+        yaml_parser_t parser;
+        yaml_parser_initialize(&parser);
+        yaml_parser_set_encoding(&parser, YAML_UTF8_ENCODING);
+        yaml_parser_set_input_string(&parser, reinterpret_cast<const unsigned char*>(text.data()),
+                                     text.size());
+        for (bool done = false; !done;) {
+            yaml_event_t event;
+            if (!yaml_parser_parse(&parser, &event)) break;
+            done = event.type == YAML_STREAM_END_EVENT;
+            yaml_event_delete(&event);
+        }
+        yaml_parser_delete(&parser);
+    });
+}
+
+void YamlReadYamlCpp(benchmark::State& state, const char* file) {
+    const std::string& text = Input(file);
+    Measure(state, text, [&] { benchmark::DoNotOptimize(YAML::Load(text)); });
+}
+
+void MessagePackReadOurs(benchmark::State& state, const char* file) {
+    const std::string& bytes = Input(file);
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    Measure(state, bytes,
+            [&] { benchmark::DoNotOptimize(Zarn::Encodings::DecodeMessagePack(data, bytes.size())); });
+}
+
+void MessagePackReadMsgpackCxx(benchmark::State& state, const char* file) {
+    const std::string& bytes = Input(file);
+    Measure(state, bytes, [&] { benchmark::DoNotOptimize(msgpack::unpack(bytes.data(), bytes.size())); });
+}
+
+BENCHMARK_CAPTURE(JsonReadOurs, match, "match.json");
+BENCHMARK_CAPTURE(JsonReadRapidJsonDom, match, "match.json");
+BENCHMARK_CAPTURE(JsonReadRapidJsonDomFullPrecision, match, "match.json");
+BENCHMARK_CAPTURE(JsonReadRapidJsonTokenizer, match, "match.json");
+BENCHMARK_CAPTURE(JsonReadNlohmann, match, "match.json");
+#ifdef MOX_HAVE_SIMDJSON
+BENCHMARK_CAPTURE(JsonReadSimdjson, match, "match.json");
+#endif
+BENCHMARK_CAPTURE(JsonReadOurs, big, "big.json");
+BENCHMARK_CAPTURE(JsonReadRapidJsonDom, big, "big.json");
+BENCHMARK_CAPTURE(JsonReadRapidJsonDomFullPrecision, big, "big.json");
+BENCHMARK_CAPTURE(JsonReadRapidJsonTokenizer, big, "big.json");
+BENCHMARK_CAPTURE(JsonReadNlohmann, big, "big.json");
+#ifdef MOX_HAVE_SIMDJSON
+BENCHMARK_CAPTURE(JsonReadSimdjson, big, "big.json");
+#endif
+
+BENCHMARK_CAPTURE(JsonWriteOurs, match, "match.json");
+BENCHMARK_CAPTURE(JsonWriteRapidJson, match, "match.json");
+BENCHMARK_CAPTURE(JsonWriteNlohmann, match, "match.json");
+BENCHMARK_CAPTURE(JsonWriteOurs, big, "big.json");
+BENCHMARK_CAPTURE(JsonWriteRapidJson, big, "big.json");
+BENCHMARK_CAPTURE(JsonWriteNlohmann, big, "big.json");
+
+BENCHMARK_CAPTURE(YamlReadOurs, match, "match.yaml");
+BENCHMARK_CAPTURE(YamlReadLibyamlEvents, match, "match.yaml");
+BENCHMARK_CAPTURE(YamlReadYamlCpp, match, "match.yaml");
+BENCHMARK_CAPTURE(YamlReadOurs, big, "big.yaml");
+BENCHMARK_CAPTURE(YamlReadLibyamlEvents, big, "big.yaml");
+BENCHMARK_CAPTURE(YamlReadYamlCpp, big, "big.yaml");
+
+BENCHMARK_CAPTURE(MessagePackReadOurs, match, "match.msgpack");
+BENCHMARK_CAPTURE(MessagePackReadMsgpackCxx, match, "match.msgpack");
+BENCHMARK_CAPTURE(MessagePackReadOurs, big, "big.msgpack");
+BENCHMARK_CAPTURE(MessagePackReadMsgpackCxx, big, "big.msgpack");
+
+// Heap bytes in use, from the allocator's own accounting (every allocation, whatever allocates).
+std::size_t HeapInUse() { return mallinfo2().uordblks; }
+
+// Every document stays alive until all are measured: the value store keeps freed pages for
+// reuse, which would make a later measurement look smaller.
+template <typename Decode>
+std::shared_ptr<void> PrintKept(const char* label, const std::string& text, Decode decode) {
+    std::size_t before = HeapInUse();
+    std::shared_ptr<void> kept = decode();
+    std::size_t after = HeapInUse();
+    std::printf("  %-24s %10.1f KB  %5.2f x the JSON text\n", label,
+                static_cast<double>(after - before) / 1024.0,
+                static_cast<double>(after - before) / static_cast<double>(text.size()));
+    return kept;
+}
+
+void PrintMemory(const char* file) {
+    const std::string& json = Input(std::string(file) + ".json");
+    const std::string& yaml = Input(std::string(file) + ".yaml");
+    const std::string& bytes = Input(std::string(file) + ".msgpack");
+    std::printf("Memory kept by one decoded %s document (%zu bytes of JSON):\n", file, json.size());
+    std::shared_ptr<void> kept[] = {
+        PrintKept(
+            "value from JSON", json,
+            [&] { return std::make_shared<Zarn::Binding::BindingResult>(Zarn::Encodings::ReadJson(json)); }),
+        PrintKept("value from YAML", json,
+                  [&] {
+                      return std::make_shared<Zarn::Binding::BindingResult>(
+                          Zarn::Encodings::DecodeYaml(yaml));
+                  }),
+        PrintKept("value from MessagePack", json,
+                  [&] {
+                      return std::make_shared<Zarn::Encodings::MessagePackDecoding>(
+                          Zarn::Encodings::DecodeMessagePack(
+                              reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+                  }),
+        PrintKept("RapidJSON DOM", json,
+                  [&] {
+                      auto document = std::make_shared<rapidjson::Document>();
+                      document->Parse<kOurJsonFlags>(json.c_str());
+                      return document;
+                  }),
+        PrintKept("nlohmann-json", json,
+                  [&] { return std::make_shared<nlohmann::json>(nlohmann::json::parse(json)); }),
+    };
+    benchmark::DoNotOptimize(kept);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    PrintMemory("match");
+    PrintMemory("big");
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
