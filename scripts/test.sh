@@ -9,9 +9,17 @@ scripts/check-format.sh
 
 presets=("$@")
 [ ${#presets[@]} -eq 0 ] && presets=(default m32 asan)
+# Without arguments the suite ends with a short fuzzing run; "fuzz" asks for it explicitly.
+[ $# -eq 0 ] && presets+=(fuzz)
 
 for preset in "${presets[@]}"; do
   start=$SECONDS
+  if [ "$preset" = fuzz ]; then
+    echo "=== fuzz: build, then run each target for ${MOX_FUZZ_SECONDS:-25} s"
+    fuzz/run.sh "${MOX_FUZZ_SECONDS:-25}"
+    echo "=== fuzz: done in $((SECONDS - start)) s"
+    continue
+  fi
   echo "=== preset $preset: configure and build"
   cmake --preset "$preset" > "build-$preset.configure.log" 2>&1 || { cat "build-$preset.configure.log"; exit 1; }
   rm -f "build-$preset.configure.log"
