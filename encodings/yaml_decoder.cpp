@@ -131,7 +131,7 @@ public:
         switch (event.type) {
             case YAML_DOCUMENT_START_EVENT:
                 if (result_.Value().Kind() != Binding::BindingKind::Empty) {
-                    return Fail(Logging::FormatMessage("Multi-document YAML is not supported."));
+                    return Fail("Multi-document YAML is not supported.");
                 }
                 return true;
             case YAML_SCALAR_EVENT:
