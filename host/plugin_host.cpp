@@ -360,7 +360,7 @@ PluginHost::PluginHost(HostOptions options)
       interface_{&services_.services, options.handle} {}
 
 PluginHost::~PluginHost() {
-    if (callbacksValid_ && state_ != HostState::kShutDown && depth_ == 0) DoShutdown();
+    if ((state_ == HostState::kLoaded || state_ == HostState::kInitialized) && depth_ == 0) DoShutdown();
 }
 
 HostResult PluginHost::Load(const std::string& libraryPath, const std::string& symbol) {
@@ -396,9 +396,10 @@ HostResult PluginHost::Load(PluginEntryFunction entry) {
 HostResult PluginHost::Accept(const PluginEntryTable& table) {
     if (table.callbacks == nullptr) return HostResult::Failure("The plugin's entry returned no callbacks");
     callbacks_ = *table.callbacks;
-    callbacksValid_ = callbacks_.initialize != nullptr && callbacks_.shutdown != nullptr &&
-                      callbacks_.queryMemoryStats != nullptr;
-    if (!callbacksValid_) return HostResult::Failure("The plugin's callback table has a null function");
+    if (callbacks_.initialize == nullptr || callbacks_.shutdown == nullptr ||
+        callbacks_.queryMemoryStats == nullptr) {
+        return HostResult::Failure("The plugin's callback table has a null function");
+    }
     const PluginApiVersion& plugin = table.version;
     const PluginApiVersion& host = options_.version;
     bool compatible =

@@ -154,7 +154,6 @@ private:
     HostInterface interface_;
     PluginEntryTable table_{};
     PluginCallbacks callbacks_{};
-    bool callbacksValid_ = false;
     std::string name_;
     std::vector<const ApiFunctionRecord*> functions_;
     HostState state_ = HostState::kEmpty;
