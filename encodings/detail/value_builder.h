@@ -42,7 +42,7 @@ public:
     void SetKey(std::string_view key) {
         assert(ExpectsKey());
         Binding::BindingProperty& field = frames_.back().value->WriteField(key);
-        field.Reset();
+        if (field.Kind() != Binding::BindingKind::Empty) field.Reset();
         pending_ = &field;
     }
 
