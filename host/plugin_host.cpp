@@ -23,11 +23,15 @@ public:
     ~PluginCallScope() {
         auto& waits = host_.waits_;
         if (waits.size() > waits_) {
-            for (std::size_t i = waits_; i < waits.size(); ++i) {
-                host_.RecordFault("the wait '" + waits[i].label +
-                                  "' was still open when the plugin's call returned");
+            try {
+                for (std::size_t i = waits_; i < waits.size(); ++i) {
+                    host_.RecordFault("the wait '" + waits[i].label +
+                                      "' was still open when the plugin's call returned");
+                }
+            } catch (...) {
+                ++host_.faults_;
             }
-            waits.resize(waits_);
+            waits.erase(waits.begin() + static_cast<std::ptrdiff_t>(waits_), waits.end());
         }
         host_.LeaveCall();
     }
@@ -388,7 +392,8 @@ HostResult PluginHost::Load(PluginEntryFunction entry) {
     record.kind = BoundaryKind::kLoad;
     record.version = {table.version.major, table.version.minor, table.version.patch};
     record.name = name_;
-    for (const ApiFunctionRecord* function : functions_) record.functions.emplace_back(function->name);
+    for (const ApiFunctionRecord* function : functions_)
+        record.functions.push_back(std::string(function->name));
     Record(std::move(record));
     return HostResult::Success();
 }
@@ -490,7 +495,7 @@ void PluginHost::LeaveCall() noexcept {
     if (depth_ == 0 && shutdownPending_ && !shuttingDown_) DoShutdown();
 }
 
-void PluginHost::DoShutdown() {
+void PluginHost::DoShutdown() noexcept {
     shutdownPending_ = false;
     shuttingDown_ = true;
     servicesOpen_ = true;  // Finalizing unsubscribes and may log.
@@ -499,6 +504,7 @@ void PluginHost::DoShutdown() {
     --depth_;
     servicesOpen_ = false;
     shuttingDown_ = false;
+    shutdownPending_ = false;
     state_ = HostState::kShutDown;
     try {
         BoundaryRecord record;

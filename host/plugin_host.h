@@ -143,7 +143,7 @@ private:
     HostResult Accept(const PluginEntryTable& table);
     HostResult CheckApi(const ApiDescription& api);
     void DeliverNow(const std::string& name, const Binding::BindingProperty& payload, std::uint32_t flag);
-    void DoShutdown();
+    void DoShutdown() noexcept;
     void LeaveCall() noexcept;
     bool ServicesOpen(const char* service);
 

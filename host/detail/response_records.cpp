@@ -158,7 +158,7 @@ HostResult ReadTextPairs(const TextPair* pairs, std::uint32_t count, TextPairs& 
         if (pairs[i].name == nullptr || pairs[i].value == nullptr) {
             return HostResult::Failure("text pair " + std::to_string(i) + " has a null text");
         }
-        out.emplace_back(pairs[i].name, pairs[i].value);
+        out.emplace_back(std::string(pairs[i].name), std::string(pairs[i].value));
     }
     return HostResult::Success();
 }

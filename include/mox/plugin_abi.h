@@ -234,8 +234,8 @@ typedef struct ApiResponse {
                                 * (its content type among the headers) instead of encoded */
     uint32_t form;             /* an ApiResponseForm; any other value is written as 0 */
     uint32_t status;           /* HTTP-style status; 0 when the answering side set none */
-    const char* statusText;    /* NUL-terminated, owned; the empty text when there is none (null
-                                * is accepted from the host) */
+    const char* statusText;    /* NUL-terminated, owned; the empty text when there is none (a
+                                * reader also takes null for it) */
     TextPair* headers;         /* `headerCount` (name, value) pairs; the array and every text owned */
     uint32_t headerCount;
     StreamReadFunction streamRead;   /* null when the response is not streamed */
