@@ -114,6 +114,35 @@ bool RouteTemplate::Match(std::string_view path, std::vector<std::string_view>& 
     return true;
 }
 
+std::vector<std::vector<std::string>> RouteTemplate::Segments() const {
+    std::vector<std::vector<std::string>> segments(1);
+    std::string literal;
+    const auto flushLiteral = [&] {
+        if (!literal.empty()) segments.back().push_back(std::move(literal));
+        literal.clear();
+    };
+    std::string_view text = text_;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t close = text[i] == '{' ? text.find('}', i + 1) : std::string_view::npos;
+        if (close != std::string_view::npos) {
+            flushLiteral();
+            segments.back().emplace_back(text.substr(i, close - i + 1));
+            i = close + 1;
+        } else if (text[i] == '/') {
+            flushLiteral();
+            segments.emplace_back();
+            ++i;
+        } else {
+            literal += text[i++];
+        }
+    }
+    flushLiteral();
+    if (!text.empty() && text.front() == '/') segments.erase(segments.begin());
+    if (!segments.empty() && segments.back().empty() && text.size() <= 1) segments.pop_back();
+    return segments;
+}
+
 std::string_view StoredTemplate(std::string_view text) {
     if (text.size() > 1 && text.back() == '/') text.remove_suffix(1);
     return text;

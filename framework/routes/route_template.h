@@ -40,6 +40,9 @@ public:
     // "([^/]*)", "(.*)" and "#(.*)".
     const std::string& Pattern() const { return pattern_; }
     const std::vector<Placeholder>& Placeholders() const { return placeholders_; }
+    // The "/"-separated segments after the leading "/", each as its pieces in order: literal
+    // text and placeholders as written, braces included ("by-", "{name}"). "/" has none.
+    std::vector<std::vector<std::string>> Segments() const;
 
     // Whether the whole path matches; on a match `captures` holds one view into `path` per
     // placeholder, in order (a fragment's without its "#"), and is otherwise left empty.
