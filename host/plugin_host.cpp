@@ -439,6 +439,11 @@ HostResult PluginHost::CheckApi(const ApiDescription& api) {
         if (function.argumentCount != 0 && (function.arguments == nullptr || function.locations == nullptr)) {
             return fail(at + " has null argument arrays");
         }
+        for (std::uint32_t a = 0; a < function.argumentCount; ++a) {
+            if (function.arguments[a].name == nullptr || function.locations[a].name == nullptr) {
+                return fail(at + " has an argument without a name");
+            }
+        }
         if (function.segmentCount != 0 && function.segments == nullptr)
             return fail(at + " has a null segment array");
         if (function.tagCount != 0 && function.tags == nullptr) return fail(at + " has a null tag array");
@@ -450,6 +455,9 @@ HostResult PluginHost::CheckApi(const ApiDescription& api) {
         if (type.next != next) return fail(at + " does not link to the next record");
         if (type.name == nullptr) return fail(at + " has no name");
         if (type.memberCount != 0 && type.members == nullptr) return fail(at + " has a null member array");
+        for (std::uint32_t m = 0; m < type.memberCount; ++m) {
+            if (type.members[m].name == nullptr) return fail(at + " has a member without a name");
+        }
         if (type.tagCount != 0 && type.tags == nullptr) return fail(at + " has a null tag array");
     }
     for (std::uint32_t i = 0; i < api.eventCount; ++i) {

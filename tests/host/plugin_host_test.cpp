@@ -102,6 +102,9 @@ TEST_F(PluginHostTest, LoadKeepsTheEntrysRecordsAndInitializeConnectsThePlugin) 
 
 TEST_F(PluginHostTest, RefusesABrokenEntryTableWithoutCallingThePluginAgain) {
     static ApiDescription nullFunctions{nullptr, 2, nullptr, 0, nullptr, 0};
+    static ApiMemberRecord unnamed{};
+    static ApiTypeRecord type{nullptr, "T", "", "", 17, 1, &unnamed, 1, nullptr, 0};
+    static ApiDescription unnamedMember{nullptr, 0, &type, 1, nullptr, 0};
     struct Case {
         const char* what;
         std::function<void(PluginEntryTable&)> tamper;
@@ -117,6 +120,8 @@ TEST_F(PluginHostTest, RefusesABrokenEntryTableWithoutCallingThePluginAgain) {
         {"null function array", [](PluginEntryTable& t) { t.api = &nullFunctions; }, "null function array"},
         {"broken list", [](PluginEntryTable&) { FakePlugin::current->functions[0].next = nullptr; },
          "function 0 does not link"},
+        {"member without a name", [](PluginEntryTable& t) { t.api = &unnamedMember; },
+         "type 0 has a member without a name"},
         {"no invoker", [](PluginEntryTable&) { FakePlugin::current->functions[1].invoker = nullptr; },
          "function 1 has no invoker"},
     };
