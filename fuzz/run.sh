@@ -16,8 +16,10 @@ declare -A seeds=(
   [json_round_trip_fuzzer]="$suites/json/test_parsing"
   [message_pack_decoder_fuzzer]="build/fuzz/fuzz/seeds/message_pack"
   [yaml_decoder_fuzzer]="$suites/yaml/data"
+  [invoker_fuzzer]="build/fuzz/corpus/invoker_fuzzer"
 )
-for target in json_reader_fuzzer json_round_trip_fuzzer message_pack_decoder_fuzzer yaml_decoder_fuzzer; do
+for target in json_reader_fuzzer json_round_trip_fuzzer message_pack_decoder_fuzzer yaml_decoder_fuzzer \
+    invoker_fuzzer; do
   corpus="build/fuzz/corpus/$target"
   log="build/fuzz/$target.log"
   mkdir -p "$corpus"
