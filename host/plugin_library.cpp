@@ -1,30 +1,16 @@
 #include "host/plugin_library.h"
 
-#include <dlfcn.h>
-
 namespace Zarn::Host {
 
-PluginLibrary::~PluginLibrary() {
-    if (handle_ != nullptr) dlclose(handle_);
-}
-
 HostResult PluginLibrary::Open(const std::string& path, const std::string& symbol) {
-    if (handle_ != nullptr) return HostResult::Failure("a plugin library is already open");
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) {
-        const char* message = dlerror();
-        return HostResult::Failure("Couldn't load " + path + ": " +
-                                   (message != nullptr ? message : "unknown error"));
-    }
-    dlerror();
-    void* address = dlsym(handle, symbol.c_str());
+    if (library_.IsOpen()) return HostResult::Failure("a plugin library is already open");
+    std::string error;
+    if (!library_.Open(path, error)) return HostResult::Failure("Couldn't load " + path + ": " + error);
+    void* address = library_.Symbol(symbol, error);
     if (address == nullptr) {
-        const char* message = dlerror();
-        dlclose(handle);
-        return HostResult::Failure("Couldn't find " + symbol + " in " + path + ": " +
-                                   (message != nullptr ? message : "the symbol is null"));
+        library_.Close();
+        return HostResult::Failure("Couldn't find " + symbol + " in " + path + ": " + error);
     }
-    handle_ = handle;
     entry_ = reinterpret_cast<PluginEntryFunction>(address);
     return HostResult::Success();
 }
