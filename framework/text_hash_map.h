@@ -1,0 +1,31 @@
+// The module's maps keyed by text (addresses, host event names, type names): 32-bit FNV-1a over
+// the bytes, 8 buckets to start and at most one entry per bucket on average. Lookups by
+// std::string_view need no temporary string. Not locked: each owner says what guards it.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "binding/binding_store.h"
+
+namespace Zarn::Framework {
+
+struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const noexcept { return Binding::Fnv1a32(text); }
+};
+
+template <typename Value>
+class TextHashMap : public std::unordered_map<std::string, Value, TextHash, std::equal_to<>> {
+public:
+    static constexpr std::size_t kInitialBuckets = 8;
+
+    TextHashMap() : std::unordered_map<std::string, Value, TextHash, std::equal_to<>>(kInitialBuckets) {
+        this->max_load_factor(1.0f);
+    }
+};
+
+}  // namespace Zarn::Framework
