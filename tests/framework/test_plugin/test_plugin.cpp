@@ -2,6 +2,7 @@
 // the host library, so that every record crosses the real boundary.
 #include "tests/framework/test_plugin/test_plugin.h"
 
+#include <cstdlib>
 #include <future>
 #include <optional>
 #include <vector>
@@ -108,6 +109,14 @@ private:
         } else if (action == "release") {
             kept_.clear();
             kept_.shrink_to_fit();
+        } else if (action == "realloc") {
+            // Through the library's C allocation functions, as its C code would call them.
+            // Volatile, so that the compiler neither elides the calls nor turns the first into malloc.
+            scratch_ = nullptr;
+            scratch_ = std::realloc(scratch_, 1000);
+            scratch_ = std::realloc(scratch_, 5000);
+            std::free(scratch_);
+            scratch_ = nullptr;
         } else if (action == "log") {
             Logging::Log(command.id, Logging::kGroupDbg, "%s", command.text.c_str());
         } else if (action == "timers") {
@@ -143,6 +152,7 @@ private:
 
     std::optional<std::promise<AwaitResult>> promise_;
     std::vector<std::string> kept_;
+    void* volatile scratch_ = nullptr;
 };
 
 }  // namespace

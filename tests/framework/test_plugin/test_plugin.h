@@ -24,7 +24,7 @@ struct TestItem {
 // action: subscribe, unsubscribe (address); publish (address, id, text); delete (address);
 // request, request-text (address); bad-request (address); external (address = url, text = user agent or "");
 // await-ready; await; fulfil (text = failure message or ""); break; allocate (id = bytes);
-// release; log (id = level, text); timers; timer-count.
+// release; realloc; log (id = level, text); timers; timer-count.
 struct TestCommand {
     std::string action;
     std::string address;
