@@ -50,8 +50,12 @@ struct FlatHolder {
 }  // namespace
 
 AppModule::AppModule(PluginKind kind)
-    : kind_(std::move(kind)), bindingRegistry_(std::make_unique<Binding::BindingRegistry>()) {
+    : kind_(std::move(kind)),
+      bindingRegistry_(std::make_unique<Binding::BindingRegistry>()),
+      moduleRequests_(MakeModuleRequests(*this)),
+      serviceProxy_(std::make_unique<ServiceProxy>(*moduleRequests_)) {
     SetRegistry(*bindingRegistry_);
+    SetServiceProxy(*serviceProxy_);
     Binding::RegisterBuiltins(*bindingRegistry_);
     callbacks_.initialize = &AppModule::InitializeCallback;
     callbacks_.shutdown = &AppModule::ShutdownCallback;
@@ -117,6 +121,7 @@ bool AppModule::Connect(const HostInterface& host) {
     userAgent_ = Logging::FormatMessage("ZarnClient/%1 (%2)", hostVersion_.Text(), names_.shortName);
     handle_ = host.handle;
     shortName_ = names_.shortName;
+    telemetrySender_ = std::make_unique<TelemetrySender>(*moduleRequests_);
     SubscribeToHostEvent<PluginServiceProxyResponse>(
         "OnServiceProxyUuidEvent",
         [this](const PluginServiceProxyResponse& reply) {

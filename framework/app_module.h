@@ -32,10 +32,13 @@
 #include "framework/host_types.h"
 #include "framework/http_request.h"
 #include "framework/maybe_type.h"
+#include "framework/module_requests.h"
 #include "framework/plugin_log_target.h"
 #include "framework/plugin_names.h"
 #include "framework/request_parameters.h"
 #include "framework/semantic_version.h"
+#include "framework/service_proxy.h"
+#include "framework/telemetry_sender.h"
 #include "mox/plugin_abi.h"
 
 namespace Zarn::Framework {
@@ -119,6 +122,46 @@ public:
     // polls, announcing the wait once. A broken future ends the process.
     AwaitResult Await(std::future<AwaitResult> future);
 
+    // An LCDS call through the login plugin; `arguments` go out with their "__class" fields (see
+    // service_proxy.h). The future is ready on return.
+    template <typename T>
+    std::future<AwaitResult> InvokeLcds(std::string_view destination, std::string_view operation,
+                                        const T& arguments) {
+        return serviceProxy_->InvokeLcds(destination, operation, arguments);
+    }
+    template <typename T>
+    AwaitResult InvokeLcdsAndWait(std::string_view destination, std::string_view operation,
+                                  const T& arguments) {
+        return Await(InvokeLcds(destination, operation, arguments));
+    }
+    // A service-proxy request, uuid-based when `replyMethod` is empty; "" when it is pending, else
+    // why it was refused ("Finalizing" once the host shuts the plugin down).
+    template <typename T>
+    std::string ServiceProxyRequest(std::string_view service, std::string_view method, const T& payload,
+                                    std::string_view replyMethod, std::string_view extra,
+                                    ServiceProxy::Completion completion) {
+        return serviceProxy_->Request(service, method, payload, replyMethod, extra, std::move(completion));
+    }
+    // The same, waiting for the reply; a reply with an error text, or a refusal, is the failure.
+    template <typename T>
+    AwaitResult ServiceProxyRequestAndWait(std::string_view service, std::string_view method,
+                                           const T& payload, std::string_view replyMethod = {},
+                                           std::string_view extra = {}) {
+        return Await(serviceProxy_->RequestForResult(service, method, payload, replyMethod, extra));
+    }
+    void RegisterAsyncServiceProxyHandler(std::string_view service, std::string_view method,
+                                          ServiceProxy::AsyncHandler handler) {
+        serviceProxy_->RegisterAsyncHandler(service, method, std::move(handler));
+    }
+    // The server class name of a registered record, for the "__class" fields of LCDS calls.
+    void RegisterLcdsClassName(std::string_view registeredName, std::uint32_t typeId,
+                               std::string_view className) {
+        serviceProxy_->ClassNames().Set(registeredName, typeId, className);
+    }
+    const LcdsClassNames& LcdsClasses() const { return serviceProxy_->ClassNames(); }
+    // Created by `initialize`; null before.
+    TelemetrySender* Telemetry() const { return telemetrySender_.get(); }
+
     const SemanticVersion& HostVersion() const { return hostVersion_; }
     const PluginNames& Names() const { return names_; }
     const std::string& ApiNamePrefix() const { return apiNamePrefix_; }
@@ -156,6 +199,11 @@ private:
     const HostInterface* hostInterface_ = nullptr;
     PluginCallbacks callbacks_{};
     ApiDescriptionStore apiDescription_;
+    // What the service proxy and the telemetry sender call back into: declared before them, so it
+    // outlives them.
+    std::unique_ptr<ModuleRequests> moduleRequests_;
+    std::unique_ptr<ServiceProxy> serviceProxy_;
+    std::unique_ptr<TelemetrySender> telemetrySender_;
 };
 
 template <typename T>

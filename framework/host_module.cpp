@@ -6,6 +6,7 @@
 
 #include "framework/address_pattern.h"
 #include "framework/host_event_name.h"
+#include "framework/service_proxy.h"
 #include "logging/logger.h"
 #include "logging/message_format.h"
 
@@ -36,6 +37,7 @@ void HostModule::Finalize() {
     for (const auto& [name, handler] : hostEventHandlers_) UnsubscribeHostEvent(name.c_str(), handle_);
     hostEventHandlers_.clear();
     lcdsHandlers_.clear();
+    if (serviceProxy_ != nullptr) serviceProxy_->Clear();
     resourceHandlers_.clear();
     patternHandlers_.clear();
 }
@@ -109,8 +111,17 @@ void HostModule::ReceiveLcdsEvent(const PluginLcdsEvent& event) {
         Clock::now());
 }
 
-void HostModule::OnServiceProxyEvent(ServiceProxyEvent /*kind*/,
-                                     const PluginServiceProxyResponse& /*reply*/) {}
+void HostModule::OnServiceProxyEvent(ServiceProxyEvent kind, const PluginServiceProxyResponse& reply) {
+    if (serviceProxy_ == nullptr) return;
+    switch (kind) {
+        case ServiceProxyEvent::Uuid:
+            return serviceProxy_->OnUuidReply(reply);
+        case ServiceProxyEvent::Method:
+            return serviceProxy_->OnMethodReply(reply);
+        case ServiceProxyEvent::Async:
+            return serviceProxy_->OnAsyncReply(reply);
+    }
+}
 
 void HostModule::ScheduleCallback(std::string_view label, std::function<void()> function,
                                   Clock::time_point deadline) {

@@ -33,6 +33,8 @@
 
 namespace Zarn::Framework {
 
+class ServiceProxy;
+
 class HostModule : public EventSubscriber {
 public:
     using Clock = std::chrono::steady_clock;
@@ -52,7 +54,8 @@ public:
     // Slot 2.
     virtual ~HostModule();
     // Slot 3: unsubscribes every host event the module subscribed and clears the handler
-    // registries. Pending timers stay until the module is destroyed: the host still holds them.
+    // registries and the service proxy's requests, replies and handlers (pending completions are
+    // dropped uncalled). Pending timers stay until the module is destroyed: the host still holds them.
     virtual void Finalize();
 
     // Slots 4 to 12: one-line forwards to the host's services, implemented by AppModule. Every
@@ -101,9 +104,10 @@ protected:
     HostModule() = default;
     // Called once by the derived module's constructor, before anything converts.
     void SetRegistry(Binding::BindingRegistry& registry) { registry_ = &registry; }
+    // Called once by the derived module's constructor, which owns the proxy.
+    void SetServiceProxy(ServiceProxy& proxy) { serviceProxy_ = &proxy; }
 
-    // Service-proxy replies of the three service-proxy host events; the request bookkeeping that
-    // matches them to requests in flight plugs in here.
+    // Service-proxy replies of the three service-proxy host events, handed to the service proxy.
     enum class ServiceProxyEvent { Uuid, Method, Async };
     void OnServiceProxyEvent(ServiceProxyEvent kind, const PluginServiceProxyResponse& reply);
 
@@ -142,6 +146,7 @@ private:
     TextHashMap<ResourceHandler> resourceHandlers_;
     TextHashMap<ResourceHandler> patternHandlers_;
     Binding::BindingRegistry* registry_ = nullptr;
+    ServiceProxy* serviceProxy_ = nullptr;
     TextHashMap<std::shared_ptr<HostEventHandler>> hostEventHandlers_;
     TextHashMap<std::uint32_t> subscriptionCounts_;
     TextHashMap<LcdsHandler> lcdsHandlers_;
