@@ -46,7 +46,8 @@ struct PluginLcdsResponse {
     Binding::BindingProperty body;
 };
 
-// A reply of the platform's service proxy.
+// A reply of the platform's service proxy. A non-empty `error` marks a failed call, with that
+// text as the failure's message; `status` alone decides nothing (ServiceProxyOutcome).
 struct PluginServiceProxyResponse {
     std::string uuid;
     std::string serviceName;
