@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <exception>
+#include <source_location>
 #include <utility>
 
 #include "binding/binding_store.h"
@@ -72,7 +73,11 @@ bool AppModule::Initialize() { return true; }
 bool AppModule::Start(PluginEntryTable& table, std::string_view shortName) noexcept {
     try {
         const SemanticVersion host{table.version.major, table.version.minor, table.version.patch, {}, {}};
-        if (!IsCompatible(kPluginApiVersion, host)) Logging::ReportFatal("ALE-EECF0606");
+        // Fatal reports pass their location explicitly: clang 14 (the fuzzing build) cannot
+        // evaluate ReportFatal's default argument.
+        if (!IsCompatible(kPluginApiVersion, host)) {
+            Logging::ReportFatal("ALE-EECF0606", {}, std::source_location::current());
+        }
         hostVersion_ = host;
         names_ = GetFullNameFromShortNameAndType(shortName, kind_);
         PrepareRegistration();
@@ -406,7 +411,7 @@ AppModule::AwaitResult AppModule::Await(std::future<AwaitResult> future) {
             Yield();
         }
     } catch (const std::future_error&) {
-        Logging::ReportFatal("ALE-6D828C10");
+        Logging::ReportFatal("ALE-6D828C10", {}, std::source_location::current());
     } catch (...) {
         if (waiting) EndWait();
         throw;
@@ -415,7 +420,7 @@ AppModule::AwaitResult AppModule::Await(std::future<AwaitResult> future) {
     try {
         return future.get();
     } catch (const std::future_error&) {
-        Logging::ReportFatal("ALE-6D828C10");
+        Logging::ReportFatal("ALE-6D828C10", {}, std::source_location::current());
     }
 }
 
