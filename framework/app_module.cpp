@@ -11,10 +11,10 @@
 #include "binding/flat_binding_property.h"
 #include "binding/static_type.h"
 #include "encodings/json_reader.h"
-#include "framework/api_method.h"
 #include "framework/detail/request_records.h"
 #include "framework/identifier.h"
 #include "framework/memory_counters.h"
+#include "framework/routes/route_method.h"
 #include "logging/assertion_report.h"
 #include "logging/logger.h"
 #include "logging/message_format.h"
@@ -35,6 +35,14 @@ void LogCallbackFailure(const char* callback, const char* what) noexcept {
     Logging::Log(Logging::kLevelError, Logging::kGroupDbg, "Plugin %s failed: %s", callback, what);
 }
 
+// A request record's method code (1 to 8, anything else 0) and its name.
+std::uint32_t MethodCode(std::uint32_t method) {
+    return static_cast<std::uint32_t>(RouteMethodFromCode(method));
+}
+std::string_view MethodName(std::uint32_t code, std::string_view customName) {
+    return RouteMethodName(RouteMethodFromCode(code), customName);
+}
+
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
         const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
@@ -53,6 +61,7 @@ struct FlatHolder {
 AppModule::AppModule(PluginKind kind)
     : kind_(std::move(kind)),
       bindingRegistry_(std::make_unique<Binding::BindingRegistry>()),
+      routes_(std::make_unique<RouteTable>(*bindingRegistry_)),
       moduleRequests_(MakeModuleRequests(*this)),
       serviceProxy_(std::make_unique<ServiceProxy>(*moduleRequests_)) {
     SetRegistry(*bindingRegistry_);
@@ -101,11 +110,15 @@ bool AppModule::Start(PluginEntryTable& table, std::string_view shortName) noexc
 
 void AppModule::PrepareRegistration() {
     registrationTags_ = {"Plugins", "Plugin " + names_.shortName};
+    routes_->SetTags(registrationTags_);
     apiNamePrefix_ = Identifier(names_.shortName);
     RegisterHostTypes(Registry(), registrationTags_);
 }
 
-std::pair<const ApiFunctionRecord*, std::uint32_t> AppModule::FunctionRecords() const { return {nullptr, 0}; }
+std::pair<const ApiFunctionRecord*, std::uint32_t> AppModule::FunctionRecords() const {
+    const std::span<const ApiFunctionRecord> records = routes_->FunctionRecords();
+    return {records.empty() ? nullptr : records.data(), static_cast<std::uint32_t>(records.size())};
+}
 
 std::uint8_t MOX_CDECL AppModule::InitializeCallback(void* context, const HostInterface* host) {
     if (context == nullptr || host == nullptr) return 0;
@@ -289,8 +302,8 @@ MaybeType<Failure, Binding::BindingProperty> AppModule::SendLocalRequest(std::ui
                                                                          const RequestParameters& parameters,
                                                                          std::string_view customMethod,
                                                                          bool readValue) {
-    const std::uint32_t code = SanitizedMethod(method);
-    const std::string methodName(ApiMethodName(code, customMethod));
+    const std::uint32_t code = MethodCode(method);
+    const std::string methodName(MethodName(code, customMethod));
     const std::string pathText(path);
     const auto failure = [&](std::string_view format, std::string_view error, std::uint32_t status) {
         return Failure{Logging::FormatNamedMessage(format, methodName, pathText, std::string(error)).text,
@@ -342,16 +355,15 @@ MaybeType<Failure, Binding::BindingProperty> AppModule::SendLocalRequest(std::ui
 
 Failure AppModule::ConversionFailure(std::uint32_t method, std::string_view path,
                                      std::string_view customMethod, std::string_view error) const {
-    return Failure{
-        Logging::FormatNamedMessage("Error converting response for {method} {url}: {error}",
-                                    std::string(ApiMethodName(SanitizedMethod(method), customMethod)),
-                                    std::string(path), std::string(error))
-            .text,
-        0};
+    return Failure{Logging::FormatNamedMessage("Error converting response for {method} {url}: {error}",
+                                               std::string(MethodName(MethodCode(method), customMethod)),
+                                               std::string(path), std::string(error))
+                       .text,
+                   0};
 }
 
 MaybeType<Failure, HttpResponse> AppModule::ExternalRequest(const HttpRequest& request) {
-    const std::uint32_t code = SanitizedMethod(request.method);
+    const std::uint32_t code = MethodCode(request.method);
     const bool hasUserAgent =
         std::any_of(request.headers.begin(), request.headers.end(),
                     [](const auto& header) { return EqualsIgnoringCase(header.first, "user-agent"); });
@@ -373,7 +385,7 @@ MaybeType<Failure, HttpResponse> AppModule::ExternalRequest(const HttpRequest& r
     SendExternalRequest(&response, &record);
 
     const std::string label =
-        Logging::FormatMessage("%1 %2", ApiMethodName(code, request.customMethod), request.url);
+        Logging::FormatMessage("%1 %2", MethodName(code, request.customMethod), request.url);
     if (response.failed != 0) {
         std::string message;
         if (response.body != nullptr)

@@ -36,6 +36,7 @@
 #include "framework/plugin_log_target.h"
 #include "framework/plugin_names.h"
 #include "framework/request_parameters.h"
+#include "framework/routes/route_table.h"
 #include "framework/semantic_version.h"
 #include "framework/service_proxy.h"
 #include "framework/telemetry_sender.h"
@@ -77,6 +78,20 @@ public:
     virtual void RegisterApi();
     // Slot 14: starts the plugin; called by `initialize`, whose result it becomes.
     virtual bool Initialize();
+
+    // Adds a route to the plugin's API, from RegisterApi: a handler with native parameters, one
+    // RouteArgument per parameter, returning RouteResult<T> (route_table.h). Returns the name of
+    // its function.
+    template <typename Handler, typename... Arguments>
+    std::string RegisterRoute(RouteMethod method, std::string_view pathTemplate, Handler handler,
+                              Arguments... arguments) {
+        return routes_->RegisterRoute(method, pathTemplate, std::move(handler), std::move(arguments)...);
+    }
+    template <typename Handler, typename... Arguments>
+    std::string RegisterRoute(RouteDeclaration declaration, Handler handler, Arguments... arguments) {
+        return routes_->RegisterRoute(std::move(declaration), std::move(handler), std::move(arguments)...);
+    }
+    RouteTable& Routes() { return *routes_; }
 
     // The entry's start routine: checks the host's version (an incompatible host ends the
     // process), computes the names, prepares and runs the registration, builds the API
@@ -196,6 +211,7 @@ private:
     std::string apiNamePrefix_;
     std::vector<std::string> registrationTags_;
     std::unique_ptr<Binding::BindingRegistry> bindingRegistry_;
+    std::unique_ptr<RouteTable> routes_;
     const HostInterface* hostInterface_ = nullptr;
     PluginCallbacks callbacks_{};
     ApiDescriptionStore apiDescription_;
