@@ -11,7 +11,7 @@ namespace Zarn::Framework {
 using HeaderList = std::vector<std::pair<std::string, std::string>>;
 
 struct HttpRequest {
-    std::uint32_t method = 2;  // an api_method.h code; GET
+    std::uint32_t method = 2;  // an ApiMethod code (mox/plugin_abi.h); GET
     std::string customMethod;  // the name, when `method` is 8
     std::string url;
     HeaderList headers;                     // sent in this order, after the user agent when that is added
