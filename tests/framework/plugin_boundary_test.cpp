@@ -521,10 +521,14 @@ TEST_F(PluginBoundaryTest, ShutdownUnsubscribesEveryHostEventOnce) {
     EXPECT_EQ(host->FaultCount(), 0u);
 }
 
-TEST_F(PluginBoundaryTest, TheApiDescriptionListsTypesAndEventsAsLinkedArrays) {
+TEST_F(PluginBoundaryTest, TheApiDescriptionListsFunctionsTypesAndEventsAsLinkedArrays) {
     const ApiDescription* api = host->Api();
     ASSERT_NE(api, nullptr);
-    EXPECT_EQ(api->functionCount, 0u);
+    ASSERT_EQ(+api->functionCount, 1u);
+    EXPECT_EQ(api->functions->next, nullptr);
+    EXPECT_STREQ(api->functions->name, "GetMoxFrameworkTestV1ItemsById");
+    const Host::CallResult item = host->Call({"GET", "/mox-framework-test/v1/items/9", {}, {}, {}, {}});
+    EXPECT_EQ(item.value, Item(9, "item")) << item.error;
 
     std::vector<std::string> typeNames;
     const ApiTypeRecord* resourceEvent = nullptr;

@@ -38,6 +38,12 @@ public:
             .Field("id", &TestCommand::id);
         Binding::RegisterStruct<ShadowOfHostType>(Registry(), "PluginResourceEvent")
             .Field("other", &ShadowOfHostType::other);
+        RegisterRoute(
+            RouteMethod::Get, "/mox-framework-test/v1/items/{id}",
+            [](std::int32_t id) -> RouteResult<TestItem> {
+                return TestItem{id, "item"};
+            },
+            RouteArgument("id"));
     }
 
     bool Initialize() override {
