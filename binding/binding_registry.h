@@ -14,9 +14,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "binding/detail/type_id_hash.h"
 #include "binding/enumerator_names.h"
 #include "binding/event_record.h"
+#include "binding/fnv1a.h"
 #include "binding/function_record.h"
 #include "binding/type_builder.h"
 #include "binding/type_record.h"
@@ -72,7 +72,7 @@ private:
 
     mutable Platform::Mutex mutex_;
     std::map<std::string, std::unique_ptr<TypeRecord>, std::less<>> typesByName_;
-    std::unordered_map<std::uint32_t, const TypeRecord*, detail::TypeIdHash> typesById_;
+    std::unordered_map<std::uint32_t, const TypeRecord*, Fnv1aIdHash> typesById_;
     std::map<std::string, std::shared_ptr<const FunctionRecord>, std::less<>> functionsByName_;
     std::map<std::string, std::shared_ptr<const EventRecord>, std::less<>> eventsByName_;
     bool builtinsRegistered_ = false;

@@ -8,6 +8,7 @@
 #include "binding/binding_property.h"
 #include "binding/detail/interned_string.h"
 #include "binding/detail/value_storage.h"
+#include "binding/fnv1a.h"
 
 namespace Zarn::Binding {
 namespace detail {
@@ -37,15 +38,6 @@ bool SameText(const detail::InternedString* entry, std::uint64_t prefix, const c
 }
 
 }  // namespace
-
-std::uint32_t Fnv1a32(std::string_view bytes) noexcept {
-    std::uint32_t hash = 2166136261u;
-    for (const char c : bytes) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 16777619u;
-    }
-    return hash;
-}
 
 BindingStore::BindingStore()
     : buckets_(kInitialBuckets, nullptr),

@@ -110,7 +110,4 @@ private:
     detail::BlobBlock* blobs_ = nullptr;  // the live blob blocks, linked
 };
 
-// 32-bit FNV-1a (offset basis 2166136261, prime 16777619).
-std::uint32_t Fnv1a32(std::string_view bytes) noexcept;
-
 }  // namespace Zarn::Binding

@@ -1,6 +1,6 @@
 #include "binding/field_record.h"
 
-#include "binding/detail/type_id_hash.h"
+#include "binding/fnv1a.h"
 
 namespace Zarn::Binding {
 
@@ -9,7 +9,7 @@ FieldRecord::FieldRecord(std::string key, std::string description, std::uint32_t
                          std::optional<TypeDescriptor> secondType, FieldFlags flags,
                          NativeConverter converter, const TypeRecord& owner, std::uint8_t extraFlags)
     : key_(std::move(key)),
-      keyHash_(detail::Fnv1a(key_)),
+      keyHash_(Fnv1a32(key_)),
       description_(std::move(description)),
       staticType_(&staticType),
       offset_(offset),

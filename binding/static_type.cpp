@@ -4,7 +4,7 @@
 #include <mutex>
 #include <unordered_set>
 
-#include "binding/detail/type_id_hash.h"
+#include "binding/fnv1a.h"
 #include "platform/mutex.h"
 
 namespace Zarn::Binding {
@@ -20,7 +20,7 @@ public:
 
     std::uint32_t ClaimFrom(std::uint32_t candidate) {
         std::lock_guard lock(mutex_);
-        while (!ids_.insert(candidate).second) candidate = detail::Fnv1aOfId(candidate);
+        while (!ids_.insert(candidate).second) candidate = Fnv1a32OfId(candidate);
         return candidate;
     }
 
@@ -50,7 +50,7 @@ StaticType::StaticType(std::uint32_t id, std::string_view typeSpelling) : id_(id
 
 const StaticType* StaticType::Make(std::uint32_t fixedId, std::string_view spelling) {
     if (fixedId != 0) return new StaticType(fixedId);
-    return new StaticType(Claimed().ClaimFrom(detail::Fnv1a(spelling)), spelling);
+    return new StaticType(Claimed().ClaimFrom(Fnv1a32(spelling)), spelling);
 }
 
 }  // namespace Zarn::Binding

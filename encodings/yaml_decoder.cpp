@@ -11,8 +11,8 @@
 #include <string>
 #include <unordered_map>
 
+#include "binding/fnv1a.h"
 #include "encodings/decode_limits.h"
-#include "encodings/detail/fnv1a_hash.h"
 #include "encodings/detail/value_builder.h"
 #include "logging/message_format.h"
 
@@ -367,7 +367,7 @@ private:
 
     Binding::BindingResult& result_;
     detail::ValueBuilder<OpenNode> builder_;
-    std::unordered_map<std::string, Anchor, detail::Fnv1aHash, std::equal_to<>> anchors_;
+    std::unordered_map<std::string, Anchor, Binding::Fnv1aTextHash, std::equal_to<>> anchors_;
     std::size_t values_ = 0;  // nodes of the document so far, copies through aliases included
     std::size_t copies_ = 0;  // nodes copied into the anchor table and out of it
 };

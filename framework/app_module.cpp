@@ -6,9 +6,9 @@
 #include <source_location>
 #include <utility>
 
-#include "binding/binding_store.h"
 #include "binding/builtin_types.h"
 #include "binding/flat_binding_property.h"
+#include "binding/fnv1a.h"
 #include "binding/static_type.h"
 #include "encodings/json_reader.h"
 #include "framework/detail/request_records.h"

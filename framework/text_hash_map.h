@@ -9,21 +9,17 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "binding/binding_store.h"
+#include "binding/fnv1a.h"
 
 namespace Zarn::Framework {
 
-struct TextHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const noexcept { return Binding::Fnv1a32(text); }
-};
-
 template <typename Value>
-class TextHashMap : public std::unordered_map<std::string, Value, TextHash, std::equal_to<>> {
+class TextHashMap : public std::unordered_map<std::string, Value, Binding::Fnv1aTextHash, std::equal_to<>> {
 public:
     static constexpr std::size_t kInitialBuckets = 8;
 
-    TextHashMap() : std::unordered_map<std::string, Value, TextHash, std::equal_to<>>(kInitialBuckets) {
+    TextHashMap()
+        : std::unordered_map<std::string, Value, Binding::Fnv1aTextHash, std::equal_to<>>(kInitialBuckets) {
         this->max_load_factor(1.0f);
     }
 };

@@ -12,6 +12,7 @@
 
 #include "binding/binding_result.h"
 #include "binding/binding_store.h"
+#include "binding/fnv1a.h"
 
 namespace Zarn::Binding {
 namespace {
