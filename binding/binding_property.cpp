@@ -90,7 +90,8 @@ bool BindingProperty::IsFilledContainer(const BindingProperty& value) noexcept {
 
 template <typename T>
 void BindingProperty::GrowArray(BindingStore& store, detail::ValueArray<T>& array, std::size_t capacity) {
-    if (capacity > std::numeric_limits<std::size_t>::max() / sizeof(T)) {
+    if (capacity > std::numeric_limits<std::uint32_t>::max() ||
+        capacity > std::numeric_limits<std::size_t>::max() / sizeof(T)) {
         throw std::length_error("BindingProperty: too many elements");
     }
     T* data = static_cast<T*>(store.AllocateChunk(capacity * sizeof(T)));
@@ -100,13 +101,32 @@ void BindingProperty::GrowArray(BindingStore& store, detail::ValueArray<T>& arra
     }
     if (array.capacity != 0) store.FreeChunk(array.data, array.capacity * sizeof(T));
     array.data = data;
-    array.capacity = capacity;
+    array.capacity = static_cast<std::uint32_t>(capacity);
+}
+
+template <typename T>
+void BindingProperty::ShrinkArray(BindingStore& store, detail::ValueArray<T>& array) noexcept {
+    if (array.capacity == array.size ||
+        store.SameChunkSize(array.capacity * sizeof(T), array.size * sizeof(T)))
+        return;
+    if (array.size == 0) {
+        store.FreeChunk(array.data, array.capacity * sizeof(T));
+        array.data = nullptr;
+        array.capacity = 0;
+        return;
+    }
+    try {
+        GrowArray(store, array, array.size);
+    } catch (const std::bad_alloc&) {
+        // Keeping the spare room is harmless.
+    }
 }
 
 // Room for one more item: doubling, starting at two.
 template <typename T>
 void BindingProperty::ReserveOneMore(BindingStore& store, detail::ValueArray<T>& array) {
-    if (array.size == array.capacity) GrowArray(store, array, array.capacity == 0 ? 2 : array.capacity * 2);
+    if (array.size == array.capacity)
+        GrowArray(store, array, array.capacity == 0 ? 2 : std::size_t{array.capacity} * 2);
 }
 
 BindingProperty::~BindingProperty() {
@@ -582,9 +602,9 @@ BindingProperty& BindingProperty::WriteElement(std::size_t index) {
     ElementArray& elements = *payload_.elements;
     if (index >= elements.size) {
         if (index >= elements.capacity)
-            GrowArray(*store_, elements, std::max(index + 1, elements.capacity * 2));
+            GrowArray(*store_, elements, std::max(index + 1, std::size_t{elements.capacity} * 2));
         for (std::size_t i = elements.size; i <= index; ++i) new (&elements.data[i]) BindingProperty(store_);
-        elements.size = index + 1;
+        elements.size = static_cast<std::uint32_t>(index + 1);
     }
     return elements.data[index];
 }
@@ -600,6 +620,14 @@ void BindingProperty::Reserve(std::size_t count) {
     if (kind_ != BindingKind::Collection) return;
     if (count > kMaxCollectionReserve) throw std::length_error("BindingProperty::Reserve: too many elements");
     if (count > payload_.elements->capacity) GrowArray(*store_, *payload_.elements, count);
+}
+
+void BindingProperty::ShrinkToFit() noexcept {
+    if (kind_ == BindingKind::Collection) {
+        ShrinkArray(*store_, *payload_.elements);
+    } else if (kind_ == BindingKind::Structure) {
+        ShrinkArray(*store_, *payload_.fields);
+    }
 }
 
 std::span<const BindingProperty> BindingProperty::Elements() const noexcept {

@@ -147,6 +147,11 @@ public:
     // "a", bytes from 0x80 after ASCII). Empty for other kinds.
     std::span<const BindingField> Fields() const noexcept;
 
+    // For collections and structures: gives back the spare room of the block holding their
+    // items, once no more are expected (decoders call it as a container closes). Other kinds,
+    // and a failed allocation: nothing.
+    void ShrinkToFit() noexcept;
+
     // Deep comparison: same kind and equal payload, recursively; floats compare by value (so a
     // NaN differs from itself and 0.0 equals -0.0); enums compare value and type id; stores do
     // not matter.
@@ -177,6 +182,8 @@ private:
     static bool IsFilledContainer(const BindingProperty& value) noexcept;
     template <typename T>
     static void GrowArray(BindingStore& store, detail::ValueArray<T>& array, std::size_t capacity);
+    template <typename T>
+    static void ShrinkArray(BindingStore& store, detail::ValueArray<T>& array) noexcept;
     template <typename T>
     static void ReserveOneMore(BindingStore& store, detail::ValueArray<T>& array);
     static const BindingField* LowerBound(const BindingField* first, std::size_t count, std::uint64_t prefix,

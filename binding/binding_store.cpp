@@ -32,9 +32,18 @@ constexpr std::size_t kLargestChunk = 2048;
 
 bool SameText(const detail::InternedString* entry, std::uint64_t prefix, const char* text,
               std::size_t length) noexcept {
-    // Equal prefixes and lengths already prove texts of up to eight bytes equal.
-    return entry->length == length && entry->prefix == prefix &&
-           (length <= 8 || std::memcmp(entry->Text() + 8, text + 8, length - 8) == 0);
+    // Equal prefixes and lengths already prove texts of up to eight bytes equal; up to sixteen,
+    // the last eight bytes settle it without a call (most keys and short values are that long).
+    if (entry->length != length || entry->prefix != prefix) return false;
+    if (length <= 8) return true;
+    if (length <= 16) {
+        std::uint64_t a;
+        std::uint64_t b;
+        std::memcpy(&a, entry->Text() + length - 8, sizeof(a));
+        std::memcpy(&b, text + length - 8, sizeof(b));
+        return a == b;
+    }
+    return std::memcmp(entry->Text() + 8, text + 8, length - 8) == 0;
 }
 
 }  // namespace
@@ -45,7 +54,7 @@ BindingStore::BindingStore()
       enumPool_(sizeof(BindingEnum)),
       collectionPool_(sizeof(detail::ValueArray<BindingProperty>)),
       structurePool_(sizeof(detail::ValueArray<BindingField>)) {
-    for (std::size_t i = 0; i < kChunkClasses; ++i) chunkPools_[i].SetBlockSize(std::size_t{16} << i);
+    for (std::size_t i = 0; i < kChunkClasses; ++i) chunkPools_[i].SetBlockSize(ChunkClassSize(i));
 }
 
 BindingStore::~BindingStore() { ReleaseAll(); }
@@ -161,9 +170,28 @@ void BindingStore::Grow() {
     buckets_.swap(grown);
 }
 
+std::size_t BindingStore::ChunkClass(std::size_t bytes) noexcept {
+    if (bytes <= 32) return bytes <= 16 ? 0 : 1;
+    const auto width = static_cast<std::size_t>(std::bit_width(bytes - 1));  // bytes in (2^(w-1), 2^w]
+    const std::size_t base = std::size_t{1} << (width - 1);
+    return 2 * (width - 6) + (bytes <= base + base / 2 ? 2 : 3);
+}
+
+std::size_t BindingStore::ChunkClassSize(std::size_t index) noexcept {
+    if (index < 2) return 16 * (index + 1);
+    const std::size_t base = std::size_t{32} << ((index - 2) / 2);
+    return index % 2 == 0 ? base + base / 2 : base * 2;
+}
+
+bool BindingStore::SameChunkSize(std::size_t a, std::size_t b) noexcept {
+    if (a > kLargestChunk || b > kLargestChunk) return a == b;
+    if (a == 0 || b == 0) return a == b;
+    return ChunkClass(a) == ChunkClass(b);
+}
+
 void* BindingStore::AllocateChunk(std::size_t bytes) {
     if (bytes <= kLargestChunk) {
-        return chunkPools_[std::bit_width((bytes - 1) >> 4)].Allocate();
+        return chunkPools_[ChunkClass(bytes)].Allocate();
     }
     void* memory = std::malloc(sizeof(LargeChunk) + bytes);
     if (memory == nullptr) throw std::bad_alloc();
@@ -177,7 +205,7 @@ void* BindingStore::AllocateChunk(std::size_t bytes) {
 
 void BindingStore::FreeChunk(void* memory, std::size_t bytes) noexcept {
     if (bytes <= kLargestChunk) {
-        chunkPools_[std::bit_width((bytes - 1) >> 4)].Free(memory);
+        chunkPools_[ChunkClass(bytes)].Free(memory);
         return;
     }
     LargeChunk* chunk = static_cast<LargeChunk*>(memory) - 1;

@@ -48,7 +48,9 @@ private:
     friend class BindingProperty;
     friend class BindingField;
 
-    static constexpr std::size_t kChunkClasses = 8;  // 16 to 2048 bytes
+    // 16 to 2048 bytes, two classes per power of two (16, 32, 48, 64, 96, 128, 192, ...): an
+    // exactly sized array wastes at most a third of its chunk.
+    static constexpr std::size_t kChunkClasses = 14;
     static constexpr std::size_t kLookasideSlots = 256;
 
     struct LargeChunk {
@@ -81,6 +83,10 @@ private:
     // Memory for texts and arrays: size classes up to 2048 bytes, the heap above.
     void* AllocateChunk(std::size_t bytes);
     void FreeChunk(void* chunk, std::size_t bytes) noexcept;
+    // Whether chunks of the two sizes take the same room.
+    static bool SameChunkSize(std::size_t a, std::size_t b) noexcept;
+    static std::size_t ChunkClass(std::size_t bytes) noexcept;
+    static std::size_t ChunkClassSize(std::size_t index) noexcept;
 
     // Blob blocks, linked so that ReleaseAll can free their buffers.
     std::vector<std::uint8_t>* NewBlob(std::vector<std::uint8_t>&& bytes);

@@ -9,11 +9,12 @@
 
 namespace Zarn::Binding::detail {
 
+// Counts of 32 bits keep the header at 16 bytes on 64-bit builds; GrowArray refuses more.
 template <typename T>
 struct ValueArray {
     T* data;
-    std::size_t size;
-    std::size_t capacity;
+    std::uint32_t size;
+    std::uint32_t capacity;
 };
 
 struct BlobBlock {

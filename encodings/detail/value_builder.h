@@ -68,9 +68,11 @@ public:
         return true;
     }
 
+    // Closes the innermost container, which gets no more items: its spare room goes back.
     Frame Close() {
         Frame frame = std::move(frames_.back());
         frames_.pop_back();
+        frame.value->ShrinkToFit();
         return frame;
     }
 

@@ -304,6 +304,50 @@ TEST(BindingPropertyTest, ReserveOnlyForCollectionsWithLengthLimit) {
     EXPECT_EQ(scalar.Kind(), BindingKind::Signed);
 }
 
+TEST(BindingPropertyTest, WriteElementRefusesMoreThanTheCountsHold) {
+    if constexpr (sizeof(std::size_t) > 4) {
+        BindingProperty list;
+        EXPECT_THROW(list.WriteElement(std::size_t{1} << 32), std::length_error);
+        EXPECT_EQ(list.Kind(), BindingKind::Collection);
+        EXPECT_EQ(list.Size(), 0u);
+    }
+}
+
+// Counts on both sides of the chunk size classes, up to arrays larger than the largest class.
+TEST(BindingPropertyTest, ShrinkToFitKeepsContainersIntactAndGrowable) {
+    for (std::size_t count : {0u, 1u, 2u, 3u, 5u, 9u, 17u, 33u, 70u, 100u}) {
+        SCOPED_TRACE(count);
+        BindingProperty tree;
+        BindingProperty& list = tree.WriteField("list");
+        BindingProperty& map = tree.WriteField("map");
+        list.MakeCollection();
+        map.MakeStructure();
+        for (std::size_t i = 0; i < count; ++i) {
+            list.AppendElement().SetString("item " + std::to_string(i));
+            map.WriteField("key " + std::to_string(count - i)).SetUnsigned(i);
+        }
+        const BindingProperty before = tree;
+        list.ShrinkToFit();
+        map.ShrinkToFit();
+        tree.ShrinkToFit();
+        EXPECT_EQ(tree, before);
+
+        list.AppendElement().SetString("more");
+        map.WriteField("key 0").SetString("more");
+        ASSERT_EQ(list.Size(), count + 1);
+        EXPECT_EQ(list.Element(count).GetString(), "more");
+        EXPECT_EQ(map.Field("key 0").GetString(), "more");
+        for (std::size_t i = 0; i < count; ++i) {
+            EXPECT_EQ(list.Element(i).GetString(), "item " + std::to_string(i));
+            EXPECT_EQ(map.Field("key " + std::to_string(count - i)).GetUnsigned(99), i);
+        }
+    }
+    BindingProperty scalar;
+    scalar.SetSigned(5);
+    scalar.ShrinkToFit();
+    EXPECT_EQ(scalar.GetSigned(), 5);
+}
+
 BindingProperty SampleTree() {
     BindingProperty tree;
     tree.WriteField("name").SetString("Nightfall");
