@@ -30,22 +30,6 @@ namespace {
 constexpr std::size_t kInitialBuckets = 8;
 constexpr std::size_t kLargestChunk = 2048;
 
-bool SameText(const detail::InternedString* entry, std::uint64_t prefix, const char* text,
-              std::size_t length) noexcept {
-    // Equal prefixes and lengths already prove texts of up to eight bytes equal; up to sixteen,
-    // the last eight bytes settle it without a call (most keys and short values are that long).
-    if (entry->length != length || entry->prefix != prefix) return false;
-    if (length <= 8) return true;
-    if (length <= 16) {
-        std::uint64_t a;
-        std::uint64_t b;
-        std::memcpy(&a, entry->Text() + length - 8, sizeof(a));
-        std::memcpy(&b, text + length - 8, sizeof(b));
-        return a == b;
-    }
-    return std::memcmp(entry->Text() + 8, text + 8, length - 8) == 0;
-}
-
 }  // namespace
 
 BindingStore::BindingStore()
@@ -77,17 +61,6 @@ std::size_t BindingStore::PageCount() const noexcept {
     return pages;
 }
 
-std::size_t BindingStore::LookasideSlot(std::uint64_t prefix, const char* text,
-                                        std::size_t length) const noexcept {
-    std::uint64_t mix = prefix ^ (static_cast<std::uint64_t>(length) * 0x9E3779B97F4A7C15ull);
-    if (length > 8) {
-        std::uint64_t tail;
-        std::memcpy(&tail, text + length - 8, sizeof(tail));
-        mix ^= std::rotl(tail * 0xC2B2AE3D27D4EB4Full, 31);
-    }
-    return static_cast<std::size_t>((mix * 0xFF51AFD7ED558CCDull) >> 56);
-}
-
 detail::InternedString* BindingStore::Find(std::string_view text) const noexcept {
     if (text.empty()) return detail::SharedEmptyString();
     const std::uint32_t hash = Fnv1a32(text);
@@ -101,14 +74,14 @@ detail::InternedString* BindingStore::Find(std::string_view text) const noexcept
     return nullptr;
 }
 
-detail::InternedString* BindingStore::Intern(std::string_view text, std::uint64_t prefix) {
+detail::InternedString* BindingStore::InternSlow(std::string_view text, std::uint64_t prefix) {
     if (text.empty()) return detail::SharedEmptyString();
     if (lookaside_ == nullptr) {
         lookaside_ = static_cast<detail::InternedString**>(AllocateChunk(kLookasideSlots * sizeof(void*)));
         std::memset(lookaside_, 0, kLookasideSlots * sizeof(void*));
     }
     detail::InternedString*& recent = lookaside_[LookasideSlot(prefix, text.data(), text.size())];
-    if (recent != nullptr && SameText(recent, prefix, text.data(), text.size())) {
+    if (recent != nullptr && detail::SameText(recent, prefix, text.data(), text.size())) {
         ++recent->references;
         return recent;
     }
@@ -116,7 +89,7 @@ detail::InternedString* BindingStore::Intern(std::string_view text, std::uint64_
     const std::uint32_t hash = Fnv1a32(text);
     detail::InternedString*& bucket = buckets_[hash & (buckets_.size() - 1)];
     for (detail::InternedString* entry = bucket; entry != nullptr; entry = entry->next) {
-        if (entry->hash == hash && SameText(entry, prefix, text.data(), text.size())) {
+        if (entry->hash == hash && detail::SameText(entry, prefix, text.data(), text.size())) {
             ++entry->references;
             recent = entry;
             return entry;

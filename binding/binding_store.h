@@ -16,8 +16,10 @@
 // Not locked: it belongs to one tree, which one thread at a time works on.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -69,8 +71,19 @@ private:
     detail::InternedString* Intern(std::string_view text) {
         return Intern(text, detail::KeyPrefix(text.data(), text.size()));
     }
-    // The same with the text's KeyPrefix already at hand.
-    detail::InternedString* Intern(std::string_view text, std::uint64_t prefix);
+    // The same with the text's KeyPrefix already at hand. A text met recently is found in the
+    // lookaside without a call.
+    detail::InternedString* Intern(std::string_view text, std::uint64_t prefix) {
+        if (lookaside_ != nullptr && !text.empty()) {
+            detail::InternedString* recent = lookaside_[LookasideSlot(prefix, text.data(), text.size())];
+            if (recent != nullptr && detail::SameText(recent, prefix, text.data(), text.size())) {
+                ++recent->references;
+                return recent;
+            }
+        }
+        return InternSlow(text, prefix);
+    }
+    detail::InternedString* InternSlow(std::string_view text, std::uint64_t prefix);
     // The entry already holding `text`, or null; counts nothing.
     detail::InternedString* Find(std::string_view text) const noexcept;
     void AddReference(detail::InternedString* entry) noexcept {
@@ -78,7 +91,15 @@ private:
     }
     void Release(detail::InternedString* entry) noexcept;
     void Grow();
-    std::size_t LookasideSlot(std::uint64_t prefix, const char* text, std::size_t length) const noexcept;
+    static std::size_t LookasideSlot(std::uint64_t prefix, const char* text, std::size_t length) noexcept {
+        std::uint64_t mix = prefix ^ (static_cast<std::uint64_t>(length) * 0x9E3779B97F4A7C15ull);
+        if (length > 8) {
+            std::uint64_t tail;
+            std::memcpy(&tail, text + length - 8, sizeof(tail));
+            mix ^= std::rotl(tail * 0xC2B2AE3D27D4EB4Full, 31);
+        }
+        return static_cast<std::size_t>((mix * 0xFF51AFD7ED558CCDull) >> 56);
+    }
 
     // Memory for texts and arrays: size classes up to 2048 bytes, the heap above.
     void* AllocateChunk(std::size_t bytes);

@@ -39,6 +39,23 @@ struct InternedString {
     std::string_view View() const noexcept { return {Text(), length}; }
 };
 
+// Whether `entry` holds the text whose KeyPrefix is `prefix`. Equal prefixes and lengths already
+// prove texts of up to eight bytes equal; up to sixteen, the last eight bytes settle it without a
+// call (most keys and short values are that long).
+inline bool SameText(const InternedString* entry, std::uint64_t prefix, const char* text,
+                     std::size_t length) noexcept {
+    if (entry->length != length || entry->prefix != prefix) return false;
+    if (length <= 8) return true;
+    if (length <= 16) {
+        std::uint64_t a;
+        std::uint64_t b;
+        std::memcpy(&a, entry->Text() + length - 8, sizeof(a));
+        std::memcpy(&b, text + length - 8, sizeof(b));
+        return a == b;
+    }
+    return std::memcmp(entry->Text() + 8, text + 8, length - 8) == 0;
+}
+
 // The one empty string every empty text refers to; it lives outside every store.
 InternedString* SharedEmptyString() noexcept;
 
