@@ -28,7 +28,6 @@ InternedString* SharedEmptyString() noexcept {
 namespace {
 
 constexpr std::size_t kInitialBuckets = 8;
-constexpr std::size_t kLargestChunk = 2048;
 
 }  // namespace
 
@@ -143,13 +142,6 @@ void BindingStore::Grow() {
     buckets_.swap(grown);
 }
 
-std::size_t BindingStore::ChunkClass(std::size_t bytes) noexcept {
-    if (bytes <= 32) return bytes <= 16 ? 0 : 1;
-    const auto width = static_cast<std::size_t>(std::bit_width(bytes - 1));  // bytes in (2^(w-1), 2^w]
-    const std::size_t base = std::size_t{1} << (width - 1);
-    return 2 * (width - 6) + (bytes <= base + base / 2 ? 2 : 3);
-}
-
 std::size_t BindingStore::ChunkClassSize(std::size_t index) noexcept {
     if (index < 2) return 16 * (index + 1);
     const std::size_t base = std::size_t{32} << ((index - 2) / 2);
@@ -162,10 +154,7 @@ bool BindingStore::SameChunkSize(std::size_t a, std::size_t b) noexcept {
     return ChunkClass(a) == ChunkClass(b);
 }
 
-void* BindingStore::AllocateChunk(std::size_t bytes) {
-    if (bytes <= kLargestChunk) {
-        return chunkPools_[ChunkClass(bytes)].Allocate();
-    }
+void* BindingStore::AllocateLargeChunk(std::size_t bytes) {
     void* memory = std::malloc(sizeof(LargeChunk) + bytes);
     if (memory == nullptr) throw std::bad_alloc();
     auto* chunk = static_cast<LargeChunk*>(memory);

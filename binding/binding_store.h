@@ -54,6 +54,7 @@ private:
     // exactly sized array wastes at most a third of its chunk.
     static constexpr std::size_t kChunkClasses = 14;
     static constexpr std::size_t kLookasideSlots = 256;
+    static constexpr std::size_t kLargestChunk = 2048;
 
     struct LargeChunk {
         LargeChunk* previous;
@@ -102,11 +103,19 @@ private:
     }
 
     // Memory for texts and arrays: size classes up to 2048 bytes, the heap above.
-    void* AllocateChunk(std::size_t bytes);
+    void* AllocateChunk(std::size_t bytes) {
+        return bytes <= kLargestChunk ? chunkPools_[ChunkClass(bytes)].Allocate() : AllocateLargeChunk(bytes);
+    }
+    void* AllocateLargeChunk(std::size_t bytes);
     void FreeChunk(void* chunk, std::size_t bytes) noexcept;
     // Whether chunks of the two sizes take the same room.
     static bool SameChunkSize(std::size_t a, std::size_t b) noexcept;
-    static std::size_t ChunkClass(std::size_t bytes) noexcept;
+    static std::size_t ChunkClass(std::size_t bytes) noexcept {
+        if (bytes <= 32) return bytes <= 16 ? 0 : 1;
+        const auto width = static_cast<std::size_t>(std::bit_width(bytes - 1));  // bytes in (2^(w-1), 2^w]
+        const std::size_t base = std::size_t{1} << (width - 1);
+        return 2 * (width - 6) + (bytes <= base + base / 2 ? 2 : 3);
+    }
     static std::size_t ChunkClassSize(std::size_t index) noexcept;
 
     // Blob blocks, linked so that ReleaseAll can free their buffers.
