@@ -84,7 +84,7 @@ Placeholder ReadPlaceholder(std::string_view text, std::size_t argumentCount) {
     std::size_t taken = ReadPrintfSpec(text.substr(specStart), placeholder.spec);
     if (taken == 0) return placeholder;
     placeholder.length = specStart + taken;
-    // The "%" counts toward the specification's length, the index does not.
+    // The "%" counts toward the printf conversion's length, the index does not.
     placeholder.kind = 1 + taken > kMaxSpecLength ? PlaceholderKind::TooLong
                        : isIndex                  ? PlaceholderKind::Indexed
                                                   : PlaceholderKind::Sequential;

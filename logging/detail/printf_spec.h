@@ -31,7 +31,7 @@ enum class PlaceholderKind {
     Indexed,     // "%N$spec"
     Sequential,  // "%spec": the next argument in order
     Incomplete,  // the template ends inside the placeholder
-    TooLong,     // the specification exceeds kMaxSpecLength
+    TooLong,     // the printf conversion exceeds kMaxSpecLength
 };
 
 struct Placeholder {
