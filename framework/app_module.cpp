@@ -11,6 +11,7 @@
 #include "binding/fnv1a.h"
 #include "binding/static_type.h"
 #include "encodings/json_reader.h"
+#include "encodings/json_writer.h"
 #include "framework/detail/request_records.h"
 #include "framework/identifier.h"
 #include "framework/memory_counters.h"
@@ -322,12 +323,20 @@ MaybeType<Failure, Binding::BindingProperty> AppModule::SendLocalRequest(std::ui
     }
 
     const std::string customText(customMethod);
+    std::string bodyText;
+    if (const Binding::BindingProperty* body = parameters.Body())
+        bodyText = Encodings::WriteJson(*body, &Registry());
     ApiRequest request{};
     request.method = code;
     request.path = pathText.c_str();
     request.parameters = entries.Data();
     request.parameterCount = entries.Count();
     request.caller = handle_;
+    if (parameters.Body() != nullptr) {
+        request.contentType = "application/json";
+        request.body = reinterpret_cast<const std::uint8_t*>(bodyText.data());
+        request.bodyLength = static_cast<std::uint32_t>(bodyText.size());
+    }
     if (code == kApiMethodCustom) request.customMethod = customText.c_str();
     ApiResponse response{};
     detail::ResponseRelease release(response);

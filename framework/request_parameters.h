@@ -1,8 +1,10 @@
 // The named arguments of an outgoing local request, collected as the fields of one structure
-// value: each native value converted through the registry, a text as a string value. The first
-// conversion failure is kept and reported when the request is made (nothing is sent then).
+// value: each native value converted through the registry, a text as a string value; and
+// optionally a body, sent as JSON. The first conversion failure is kept and reported when the
+// request is made (nothing is sent then).
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "binding/binding_property.h"
@@ -48,8 +50,19 @@ public:
         return *this;
     }
 
+    // The request's body: the value written as JSON text, sent as "application/json".
+    template <typename T>
+    RequestParameters& SetBody(const T& value) {
+        if (!RequireRegistry()) return *this;
+        body_.emplace();
+        Binding::Convert(*registry_, value, *body_, status_);
+        return *this;
+    }
+
     // A structure (or empty when nothing was added); its fields in key order are the parameters.
     const Binding::BindingProperty& Fields() const { return fields_; }
+    // Null when the request has no body.
+    const Binding::BindingProperty* Body() const { return body_ ? &*body_ : nullptr; }
     // The first failure of the conversions above.
     const Binding::BindingResult& Status() const { return status_; }
 
@@ -62,6 +75,7 @@ private:
 
     const Binding::BindingRegistry* registry_ = nullptr;
     Binding::BindingProperty fields_;
+    std::optional<Binding::BindingProperty> body_;
     Binding::BindingResult status_;
 };
 
