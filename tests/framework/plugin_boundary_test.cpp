@@ -546,10 +546,20 @@ TEST_F(PluginBoundaryTest, TheApiDescriptionListsFunctionsTypesAndEventsAsLinked
     }
     EXPECT_EQ(walked, api->typeCount);
     EXPECT_TRUE(std::is_sorted(typeNames.begin(), typeNames.end()));
+    // The plugin's own types carry the registration tags, as its routes do.
+    const std::vector<std::string> registrationTags = {"Plugins", "Plugin mox-framework-test"};
+    for (std::string_view name : {"MoxFrameworkTestItem", "MoxFrameworkTestCommand", "MoxTestLevel"}) {
+        std::vector<std::string> tags;
+        for (const ApiTypeRecord* type = api->types; type != nullptr; type = type->next) {
+            if (type->name != name) continue;
+            for (std::uint32_t i = 0; i < type->tagCount; ++i) tags.emplace_back(type->tags[i]);
+        }
+        EXPECT_EQ(tags, registrationTags) << name;
+    }
     for (const char* name :
          {"PluginManagerState", "PluginManagerResource", "PluginResourceEventType", "PluginResourceEvent",
           "PluginLcdsEvent", "PluginLcdsResponse", "PluginServiceProxyResponse", "MoxFrameworkTestItem",
-          "MoxFrameworkTestCommand", "BindingAsyncState"}) {
+          "MoxFrameworkTestCommand", "MoxTestLevel", "BindingAsyncState"}) {
         EXPECT_EQ(std::count(typeNames.begin(), typeNames.end(), name), 1) << name;
     }
 
