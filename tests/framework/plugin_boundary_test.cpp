@@ -13,6 +13,7 @@
 #include "binding/binding_property.h"
 #include "host/plugin_host.h"
 #include "mox/plugin_abi.h"
+#include "tests/death_test_style.h"
 #include "tests/framework/test_plugin/test_plugin.h"
 
 namespace Zarn::Framework::Testing {
@@ -136,7 +137,7 @@ TEST_F(PluginBoundaryTest, CompatibleHostsGetTheEntryTableFilledWithThePluginsSi
 }
 
 TEST(PluginEntryDeathTest, AnIncompatibleHostEndsTheProcessWithTheCode) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    ::Zarn::Testing::UseThreadSafeDeathTestsWherePossible();
     const PluginApiVersion versions[] = {{17, 9, 9}, {19, 0, 0}};
     for (const PluginApiVersion& version : versions) {
         EXPECT_DEATH(
@@ -442,7 +443,7 @@ TEST_F(PluginBoundaryTest, AwaitAnnouncesOneWaitAndYieldsUntilTheFutureIsReady) 
 }
 
 TEST_F(PluginBoundaryTest, AwaitingABrokenPromiseEndsTheProcessWithTheCode) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    ::Zarn::Testing::UseThreadSafeDeathTestsWherePossible();
     EXPECT_DEATH(
         {
             // The plugin logs through the host now; show its lines where the death test looks.
