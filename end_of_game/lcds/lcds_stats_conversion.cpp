@@ -19,16 +19,19 @@ template <typename T>
 struct NamedValue {
     std::string_view name;
     T value;
+    std::size_t order;  // position in the server's list
 };
 
 using Statistic = NamedValue<std::int64_t>;
+using Statistics = std::vector<Statistic>;
 
 // Sorts by name, keeping of each name the entry given last. Filling a structure in key order appends
 // each field, where names in server order would move the fields behind every insertion.
 template <typename T>
 void KeepLastOfEachName(std::vector<NamedValue<T>>& entries) {
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const NamedValue<T>& a, const NamedValue<T>& b) { return a.name < b.name; });
+    std::sort(entries.begin(), entries.end(), [](const NamedValue<T>& a, const NamedValue<T>& b) {
+        return a.name != b.name ? a.name < b.name : a.order < b.order;
+    });
     std::size_t kept = 0;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (i + 1 < entries.size() && entries[i + 1].name == entries[i].name) continue;
@@ -47,10 +50,10 @@ std::int64_t WrappingSum(std::int64_t a, std::int64_t b) {
     return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) + static_cast<std::uint64_t>(b));
 }
 
-// The player without its team sums; its statistics, in key order without the item slots, are appended
-// to `sums`.
+// The player without its team sums; its statistics, in key order without the item slots, are left in
+// `statistics`.
 Api::EndOfGamePlayer ConvertPlayer(const Lcds::PlayerParticipantStatsSummary& summary,
-                                   std::vector<Statistic>& sums) {
+                                   Statistics& statistics) {
     Api::EndOfGamePlayer player;
     player.botPlayer = summary.botPlayer;
     player.elo = summary.elo;
@@ -71,14 +74,16 @@ Api::EndOfGamePlayer ConvertPlayer(const Lcds::PlayerParticipantStatsSummary& su
     player.skinIndex = summary.skinIndex;
     player.summonerId = summary.userId;
 
-    std::vector<Statistic> statistics;
+    statistics.clear();
     statistics.reserve(summary.statistics.size());
-    for (const Lcds::RawStatDTO& raw : summary.statistics)
-        statistics.push_back({raw.statTypeName, raw.value});
+    for (const Lcds::RawStatDTO& raw : summary.statistics) {
+        statistics.push_back({raw.statTypeName, raw.value, statistics.size()});
+    }
     KeepLastOfEachName(statistics);
 
     // The item slots never become statistics, so they never reach the sums either.
     player.items.assign(kItemSlots, 0);
+    std::size_t kept = 0;
     for (const Statistic& statistic : statistics) {
         const std::size_t slot = ItemSlot(statistic.name);
         if (slot < kItemSlots) {
@@ -86,31 +91,52 @@ Api::EndOfGamePlayer ConvertPlayer(const Lcds::PlayerParticipantStatsSummary& su
             continue;
         }
         player.stats.WriteField(statistic.name).SetSigned(statistic.value);
-        sums.push_back(statistic);
+        statistics[kept++] = statistic;
     }
+    statistics.resize(kept);
     return player;
 }
 
-// Writes the sums of equal names into `stats`, after sorting.
-void WriteTeamSums(std::vector<Statistic>& statistics, BindingProperty& stats) {
-    std::sort(statistics.begin(), statistics.end(),
-              [](const Statistic& a, const Statistic& b) { return a.name < b.name; });
-    for (std::size_t i = 0; i < statistics.size();) {
-        std::int64_t sum = 0;
-        std::size_t end = i;
-        for (; end < statistics.size() && statistics[end].name == statistics[i].name; ++end) {
-            sum = WrappingSum(sum, statistics[end].value);
+// One key-ordered list of the sums of two, each without repeated names.
+Statistics MergeSums(const Statistics& a, const Statistics& b) {
+    Statistics merged;
+    merged.reserve(a.size() + b.size());
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() || j < b.size()) {
+        if (j == b.size() || (i < a.size() && a[i].name < b[j].name)) {
+            merged.push_back(a[i++]);
+        } else if (i == a.size() || b[j].name < a[i].name) {
+            merged.push_back(b[j++]);
+        } else {
+            merged.push_back({a[i].name, WrappingSum(a[i].value, b[j].value), 0});
+            ++i;
+            ++j;
         }
-        stats.WriteField(statistics[i].name).SetSigned(sum);
-        i = end;
     }
+    return merged;
+}
+
+// The players' lists merged pairwise, so P players with T statistics in all cost T log P whatever the
+// names.
+Statistics SumPlayers(std::vector<Statistics>& players) {
+    if (players.empty()) return {};
+    while (players.size() > 1) {
+        std::vector<Statistics> next;
+        next.reserve((players.size() + 1) / 2);
+        for (std::size_t i = 0; i + 1 < players.size(); i += 2)
+            next.push_back(MergeSums(players[i], players[i + 1]));
+        if (players.size() % 2 != 0) next.push_back(std::move(players.back()));
+        players = std::move(next);
+    }
+    return std::move(players.front());
 }
 
 }  // namespace
 
 Api::EndOfGamePlayer ConvertLcdsPlayer(Api::EndOfGameTeam& team,
                                        const Lcds::PlayerParticipantStatsSummary& summary) {
-    std::vector<Statistic> added;
+    Statistics added;
     Api::EndOfGamePlayer player = ConvertPlayer(summary, added);
     if (added.empty()) return player;
 
@@ -144,14 +170,12 @@ Api::EndOfGameTeam ConvertLcdsTeam(const Lcds::TeamInfo& info,
     team.fullId = info.teamId.fullId;
     if (players.empty()) return team;
 
-    // The sums are gathered over all players and summed once: the same result as adding player by
-    // player, since the sum wraps, in one sort.
-    std::vector<Statistic> sums;
+    // The same sums as adding player by player, since the sum wraps: they do not depend on the order.
+    std::vector<Statistics> statistics(players.size());
     team.players.reserve(players.size());
-    for (const Lcds::PlayerParticipantStatsSummary& summary : players) {
-        team.players.push_back(ConvertPlayer(summary, sums));
-    }
-    WriteTeamSums(sums, team.stats);
+    for (std::size_t i = 0; i < players.size(); ++i)
+        team.players.push_back(ConvertPlayer(players[i], statistics[i]));
+    for (const Statistic& sum : SumPlayers(statistics)) team.stats.WriteField(sum.name).SetSigned(sum.value);
     team.teamId = players.front().teamId;
     team.isWinningTeam = team.stats.HasField("WIN");
     return team;
@@ -229,7 +253,7 @@ void ConvertLcdsEndOfGameStats(Api::EndOfGameStats& target, const Lcds::EndOfGam
     std::vector<NamedValue<double>> penalties;
     penalties.reserve(source.pointsPenalties.size());
     for (const Lcds::PointsPenalty& penalty : source.pointsPenalties) {
-        penalties.push_back({penalty.type, penalty.penalty});
+        penalties.push_back({penalty.type, penalty.penalty, penalties.size()});
     }
     KeepLastOfEachName(penalties);
     for (const NamedValue<double>& penalty : penalties) {
