@@ -7,6 +7,7 @@
 #include <CLI/CLI.hpp>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <fstream>
 #include <iostream>
@@ -60,6 +61,12 @@ int Run(const std::string& scenarioPath, const std::string& plugin, bool jsonl,
         else
             account.Add(object);
         if (transcript.is_open()) transcript << line << "\n";
+    });
+    player.OnStuck([&] {
+        std::cout.flush();
+        transcript.flush();
+        std::cerr << "mox-host: the plugin misbehaved: it waits for a reply that can never come\n";
+        std::_Exit(kPluginFault);
     });
     std::string problem;
     const int status = player.Play(problem);

@@ -27,6 +27,10 @@ using Host::HostRequest;
 
 namespace {
 
+// Yields in a row with nothing due before the wait is taken as one that can never end; a few idle
+// turns may be a plugin polling once more before it gives up.
+constexpr std::size_t kIdleYieldLimit = 1000;
+
 // Operations of a step, in the order they are looked for among its keys.
 constexpr std::string_view kOperations[] = {"update",       "create",  "delete",      "lcds",
                                             "serviceProxy", "call",    "expectEvent", "expectRequest",
@@ -100,6 +104,8 @@ struct ScenarioPlayer::State {
     std::size_t expectedSince = 0;
     bool windowEnds = false;
     std::size_t faultsSeen = 0;
+    std::size_t idleYields = 0;
+    std::function<void()> abandon;
 
     void Emit(const BindingProperty& object) { sink(object); }
 
@@ -414,6 +420,8 @@ ScenarioPlayer::ScenarioPlayer(BindingProperty scenario, std::string pluginPath,
 
 ScenarioPlayer::~ScenarioPlayer() = default;
 
+void ScenarioPlayer::OnStuck(std::function<void()> abandon) { state_->abandon = std::move(abandon); }
+
 BindingProperty ScenarioPlayer::Peer(const std::string& address) const {
     const auto peer = state_->peers.find(address);
     return peer == state_->peers.end() ? BindingProperty() : peer->second;
@@ -436,7 +444,17 @@ int ScenarioPlayer::Play(std::string& problem) {
         options.version = *version;
     }
     s.host = std::make_unique<Host::PluginHost>(options);
-    s.host->SetObserver([&s](const BoundaryRecord& record) { s.Emit(TranscriptObject(record)); });
+    s.host->SetObserver([&s](const BoundaryRecord& record) {
+        s.Emit(TranscriptObject(record));
+        if (record.kind != BoundaryKind::kYield || s.host->Loop().HasDueWork()) {
+            s.idleYields = 0;
+        } else if (++s.idleYields == kIdleYieldLimit) {
+            s.host->RecordFault(
+                "the plugin waits for something that can never arrive: nothing is queued, "
+                "pending or scheduled");
+            if (s.abandon) s.abandon();
+        }
+    });
 
     int status = kScenarioPassed;
     try {

@@ -31,6 +31,11 @@ public:
     // expectation naming its step, is written to `problem`.
     int Play(std::string& problem);
 
+    // Called when the plugin waits for something that can never arrive (it yields while nothing
+    // is queued, pending or scheduled): the plugin cannot be returned to, so the hook ends the
+    // process with kPluginFault after flushing what it wrote. The fault record precedes it.
+    void OnStuck(std::function<void()> abandon);
+
     // The scenario's peer resource at `address` as it stands now; empty when absent.
     Binding::BindingProperty Peer(const std::string& address) const;
 
