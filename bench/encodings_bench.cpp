@@ -16,12 +16,15 @@
 #include <simdjson.h>
 #endif
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <memory>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "encodings/json_reader.h"
 #include "encodings/json_writer.h"
@@ -178,6 +181,61 @@ void MessagePackReadMsgpackCxx(benchmark::State& state, const char* file) {
     Measure(state, bytes, [&] { benchmark::DoNotOptimize(msgpack::unpack(bytes.data(), bytes.size())); });
 }
 
+// One flat object of many keys in a given order: the cost of building a structure must not
+// depend on the order its keys arrive in.
+enum class KeyOrder { Ascending, Descending, Shuffled };
+
+constexpr std::uint32_t kManyKeys = 160000;
+
+std::vector<std::uint32_t> KeySequence(KeyOrder order) {
+    std::vector<std::uint32_t> keys(kManyKeys);
+    for (std::uint32_t i = 0; i < kManyKeys; ++i) keys[i] = i;
+    if (order == KeyOrder::Descending) std::reverse(keys.begin(), keys.end());
+    if (order == KeyOrder::Shuffled) std::shuffle(keys.begin(), keys.end(), std::mt19937(20240611));
+    return keys;
+}
+
+// Fixed-width names, so their text order is their number order.
+std::string KeyName(std::uint32_t key) {
+    char name[16];
+    std::snprintf(name, sizeof name, "key%06u", key);
+    return name;
+}
+
+std::string ManyKeysJson(KeyOrder order) {
+    std::string text = "{";
+    for (std::uint32_t key : KeySequence(order)) {
+        if (text.size() > 1) text += ',';
+        text += '"' + KeyName(key) + "\":" + std::to_string(key);
+    }
+    return text + "}";
+}
+
+std::string ManyKeysMessagePack(KeyOrder order) {
+    std::string bytes = {'\xDF', static_cast<char>(kManyKeys >> 24), static_cast<char>(kManyKeys >> 16),
+                         static_cast<char>(kManyKeys >> 8), static_cast<char>(kManyKeys)};
+    for (std::uint32_t key : KeySequence(order)) {
+        std::string name = KeyName(key);
+        bytes += static_cast<char>(0xA0 | name.size());  // fixstr: the names are 9 bytes
+        bytes += name;
+        bytes += {'\xCE', static_cast<char>(key >> 24), static_cast<char>(key >> 16),
+                  static_cast<char>(key >> 8), static_cast<char>(key)};
+    }
+    return bytes;
+}
+
+void JsonReadManyKeys(benchmark::State& state, KeyOrder order) {
+    const std::string text = ManyKeysJson(order);
+    Measure(state, text, [&] { benchmark::DoNotOptimize(Zarn::Encodings::ReadJson(text)); });
+}
+
+void MessagePackReadManyKeys(benchmark::State& state, KeyOrder order) {
+    const std::string bytes = ManyKeysMessagePack(order);
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    Measure(state, bytes,
+            [&] { benchmark::DoNotOptimize(Zarn::Encodings::DecodeMessagePack(data, bytes.size())); });
+}
+
 BENCHMARK_CAPTURE(JsonReadOurs, match, "match.json");
 BENCHMARK_CAPTURE(JsonReadRapidJsonDom, match, "match.json");
 BENCHMARK_CAPTURE(JsonReadRapidJsonDomFullPrecision, match, "match.json");
@@ -213,6 +271,13 @@ BENCHMARK_CAPTURE(MessagePackReadOurs, match, "match.msgpack");
 BENCHMARK_CAPTURE(MessagePackReadMsgpackCxx, match, "match.msgpack");
 BENCHMARK_CAPTURE(MessagePackReadOurs, big, "big.msgpack");
 BENCHMARK_CAPTURE(MessagePackReadMsgpackCxx, big, "big.msgpack");
+
+BENCHMARK_CAPTURE(JsonReadManyKeys, ascending, KeyOrder::Ascending)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(JsonReadManyKeys, descending, KeyOrder::Descending)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(JsonReadManyKeys, shuffled, KeyOrder::Shuffled)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(MessagePackReadManyKeys, ascending, KeyOrder::Ascending)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(MessagePackReadManyKeys, descending, KeyOrder::Descending)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(MessagePackReadManyKeys, shuffled, KeyOrder::Shuffled)->Unit(benchmark::kMillisecond);
 
 // Heap bytes in use, from the allocator's own accounting (every allocation, whatever allocates).
 std::size_t HeapInUse() { return mallinfo2().uordblks; }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <numeric>
 #include <stdexcept>
 #include <tuple>
 #include <utility>
@@ -688,6 +689,11 @@ BindingProperty& BindingProperty::WriteField(std::string_view name) {
             at = static_cast<std::size_t>(found - fields.data);
         }
     }
+    return InsertField(at, name, prefix);
+}
+
+BindingProperty& BindingProperty::InsertField(std::size_t at, std::string_view name, std::uint64_t prefix) {
+    FieldArray& fields = *payload_.fields;
     // Room first, so that nothing can fail once the name is counted.
     ReserveOneMore(*store_, fields);
     detail::InternedString* entry = store_->Intern(name, prefix);
@@ -699,6 +705,58 @@ BindingProperty& BindingProperty::WriteField(std::string_view name) {
     new (slot) BindingField(entry, store_);
     ++fields.size;
     return slot->value_;
+}
+
+BindingProperty& BindingProperty::AppendFieldUnsorted(std::string_view name) {
+    MakeStructure();
+    FieldArray& fields = *payload_.fields;
+    const std::uint64_t prefix = detail::KeyPrefix(name.data(), name.size());
+    if (fields.size != 0 && detail::CompareKeys(fields.data[fields.size - 1].name_, prefix, name) == 0)
+        return fields.data[fields.size - 1].value_;
+    return InsertField(fields.size, name, prefix);
+}
+
+void BindingProperty::SortFields() {
+    if (kind_ != BindingKind::Structure) return;
+    FieldArray& fields = *payload_.fields;
+    const auto compare = [&fields](std::uint32_t a, std::uint32_t b) noexcept {
+        const detail::InternedString* right = fields.data[b].name_;
+        return detail::CompareKeys(fields.data[a].name_, right->prefix, right->View());
+    };
+    std::uint32_t ordered = 1;
+    while (ordered < fields.size && compare(ordered - 1, ordered) < 0) ++ordered;
+    if (ordered >= fields.size) return;
+
+    // Indices sorted stably: of one name, the field appended last ends its run.
+    std::vector<std::uint32_t> order(fields.size);
+    std::iota(order.begin(), order.end(), 0u);
+    std::stable_sort(order.begin(), order.end(),
+                     [&compare](std::uint32_t a, std::uint32_t b) { return compare(a, b) < 0; });
+    const auto superseded = [&](std::size_t i) {
+        return i + 1 < order.size() && compare(order[i], order[i + 1]) == 0;
+    };
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < order.size(); ++i) kept += superseded(i) ? 0 : 1;
+    auto* sorted = static_cast<BindingField*>(store_->AllocateChunk(kept * sizeof(BindingField)));
+
+    // Nothing fails from here on.
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        BindingField& field = fields.data[order[i]];
+        if (superseded(i)) {
+            store_->Release(field.name_);
+            field.value_.ReleasePayload();
+            if (field.value_.counted_) field.value_.store_->DropReference();
+            continue;
+        }
+        // Values hold no pointers to themselves, so moving their bytes relocates them.
+        std::memcpy(static_cast<void*>(sorted + at++), static_cast<const void*>(&field),
+                    sizeof(BindingField));
+    }
+    store_->FreeChunk(fields.data, fields.capacity * sizeof(BindingField));
+    fields.data = sorted;
+    fields.size = static_cast<std::uint32_t>(kept);
+    fields.capacity = static_cast<std::uint32_t>(kept);
 }
 
 std::span<const BindingField> BindingProperty::Fields() const noexcept {

@@ -143,6 +143,14 @@ public:
     // overwritten in place). Inserting names in ascending order is the cheap path.
     BindingProperty& WriteField(std::string_view name);
     bool HasField(std::string_view name) const noexcept;
+    // For building a structure whose names may come in any order (decoders, flat records):
+    // appends a field without keeping key order, except that a name equal to the last field's
+    // returns that field. Lookups are wrong until SortFields has run: read nothing before.
+    BindingProperty& AppendFieldUnsorted(std::string_view name);
+    // Puts the fields in key order once, O(n log n) whatever the order they came in; of fields
+    // of one name the last appended is kept. Fields already in order cost one pass. Other kinds:
+    // nothing. Throws std::bad_alloc, with the fields left as they were.
+    void SortFields();
     // The fields in key order: unsigned byte order, a prefix before the longer name ("B" before
     // "a", bytes from 0x80 after ASCII). Empty for other kinds.
     std::span<const BindingField> Fields() const noexcept;
@@ -198,6 +206,7 @@ private:
     void ReleaseContainers() noexcept;
     void CopyFrom(const BindingProperty& other);
     const BindingField* FindField(std::string_view name) const noexcept;
+    BindingProperty& InsertField(std::size_t at, std::string_view name, std::uint64_t prefix);
 
     Payload payload_{.unsignedValue = 0};
     BindingStore* store_ = nullptr;

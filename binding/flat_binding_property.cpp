@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "binding/detail/interned_string.h"
 #include "binding/enumerator_names.h"
 
 namespace Zarn::Binding {
@@ -289,19 +290,22 @@ BindingResult FromFlat(const FlatBindingProperty& flat, BindingProperty& target,
                     } else {
                         value.MakeStructure();
                         const FlatStructureEntry* entries = payload.structure.entries;
-                        // All fields first: inserting moves fields, so their addresses are taken
-                        // after. Entries in ascending order (as the plugin writes them) land at the
-                        // end one by one and keep their index.
+                        // All fields first, appended and put in key order once (entries may come
+                        // in any order without costing more than O(n log n)); their addresses are
+                        // taken after. Entries in strictly ascending order (as the plugin writes
+                        // them) keep their index.
                         bool inOrder = true;
                         for (std::uint32_t i = 0; i < count; ++i) {
                             if (entries[i].name == nullptr) {
                                 return BindingResult::MakeFailure(IncompatibleMessage(
                                     name, "the input 'structure' has a field without a name."));
                             }
-                            const BindingProperty& field = value.WriteField(entries[i].name);
-                            inOrder =
-                                inOrder && value.Size() == i + 1 && &field == &value.Fields().back().Value();
+                            const std::string_view fieldName(entries[i].name);
+                            inOrder = inOrder &&
+                                      (i == 0 || detail::CompareKeys(entries[i - 1].name, fieldName) < 0);
+                            value.AppendFieldUnsorted(fieldName);
                         }
+                        value.SortFields();
                         // Pushed last to first, so a later entry of a repeated name wins.
                         const std::span<const BindingField> fields = value.Fields();
                         for (std::uint32_t i = count; i-- > 0;) {

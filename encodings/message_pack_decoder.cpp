@@ -16,6 +16,8 @@ using detail::MessagePackClass;
 
 struct OpenContainer {
     std::uint64_t remaining = 0;  // elements of an array, pairs of a map
+    std::uint64_t count = 0;      // as the header declared it
+    std::size_t header = 0;       // offset of the header's format byte
 };
 
 class Decoder {
@@ -29,11 +31,11 @@ public:
     bool Run() {
         if (size_ == 0) return true;
         do {
-            // Input may end inside open containers: they keep what was read.
-            if (position_ == size_) return true;
+            // Input that ends inside open containers is cut short, not a smaller value.
+            if (position_ == size_) return Truncated();
             if (builder_.ExpectsKey()) {
                 if (!ReadKey()) return false;
-                if (position_ == size_) return true;
+                if (position_ == size_) return Truncated();
             }
             if (!ReadValue()) return false;
         } while (!builder_.AtTopLevel());
@@ -44,6 +46,15 @@ private:
     bool Fail(std::string message) {
         result_.Fail(message);
         return false;
+    }
+
+    // Names the innermost open container, where the bytes ran out.
+    bool Truncated() {
+        const auto& innermost = builder_.Innermost();
+        return Fail(Logging::FormatMessage(
+            innermost.structure ? "Invalid MessagePack data. Map of size %1 at position %2 is truncated."
+                                : "Invalid MessagePack data. Array of size %1 at position %2 is truncated.",
+            innermost.data.count, static_cast<std::uint64_t>(innermost.data.header)));
     }
 
     // A big-endian length, count or number of `width` bytes.
@@ -100,6 +111,7 @@ private:
     }
 
     bool ReadValue() {
+        const std::size_t header = position_;
         std::uint8_t formatByte = bytes_[position_++];
         const detail::MessagePackFormat& format = detail::kMessagePackFormats[formatByte];
         std::uint64_t field = 0;
@@ -163,7 +175,7 @@ private:
                 if (!ReadLength(format, formatByte, field)) return false;
                 bool structure =
                     format.kind == MessagePackClass::FixMap || format.kind == MessagePackClass::Map;
-                return Open(field, structure);
+                return Open(field, structure, header);
             }
         }
         Completed();
@@ -183,9 +195,9 @@ private:
         }
     }
 
-    bool Open(std::uint64_t count, bool structure) {
+    bool Open(std::uint64_t count, bool structure, std::size_t header) {
         BindingProperty& target = builder_.Target();
-        if (!builder_.Open(target, structure, OpenContainer{count})) {
+        if (!builder_.Open(target, structure, OpenContainer{count, count, header})) {
             return Fail(Logging::FormatMessage(
                 "Invalid MessagePack data at position %1. Nesting deeper than %2 levels is not supported.",
                 position_, kMaxDecodeDepth));

@@ -4,9 +4,10 @@
 // Exactly one value is read from the start of the bytes; what follows it is left to the caller,
 // who learns how many bytes were used. Positive fixints give "signed", only the uint formats
 // "unsigned"; map keys must be strings and a repeated key keeps the later value; ext and
-// timestamp formats are refused. Input that ends inside open arrays or maps is not an error: the
-// containers keep what was read. No size declared by a header is reserved before its bytes are
-// present, and nesting deeper than kMaxDecodeDepth fails.
+// timestamp formats are refused. Input that ends inside open arrays or maps fails as truncated,
+// naming the innermost one: a body cut short must not pass as a smaller value. No size declared
+// by a header is reserved before its bytes are present, and nesting deeper than kMaxDecodeDepth
+// fails.
 #pragma once
 
 #include <cstddef>

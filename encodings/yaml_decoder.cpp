@@ -263,10 +263,12 @@ private:
     }
     bool AssignDouble(const char* text, std::size_t length, BindingProperty& target) {
         char* end = nullptr;
+        errno = 0;
         double value = std::strtod(text, &end);
         if (length != 0 && end != text + length) return Fail(IncorrectFormat({text, length}, "double"));
-        // Overflow gives an infinity (errno aside), and so does the text "inf".
-        if (std::isinf(value)) return Fail(OutOfRange({text, length}, "double"));
+        // Overflow and underflow set ERANGE, as for a text assigned to a double; the text "inf"
+        // gives an infinity without it.
+        if (errno == ERANGE || std::isinf(value)) return Fail(OutOfRange({text, length}, "double"));
         target.SetFloat(value);
         return true;
     }

@@ -25,6 +25,7 @@
 #include "binding/binding_registry.h"
 #include "binding/binding_result.h"
 #include "binding/native_conversion.h"
+#include "binding/record_registration.h"
 #include "framework/api_description_store.h"
 #include "framework/failure.h"
 #include "framework/host_event_name.h"
@@ -92,6 +93,23 @@ public:
         return routes_->RegisterRoute(std::move(declaration), std::move(handler), std::move(arguments)...);
     }
     RouteTable& Routes() { return *routes_; }
+
+    // Registers one of the plugin's records or enums, from RegisterApi, with both registration
+    // tags (as every type the plugin registers carries them). Its name is the API name prefix
+    // followed by `name` ("TeamBoost" gives "MoxEndOfGameTeamBoost"), or `name` alone with
+    // ApiTypeName::AsGiven (the LCDS records). Fields, values and the description follow on the
+    // registration returned (record_registration.h); the first registration of a name wins.
+    enum class ApiTypeName { Prefixed, AsGiven };
+    template <typename S>
+    Binding::StructRegistration<S> RegisterApiStruct(std::string_view name,
+                                                     ApiTypeName naming = ApiTypeName::Prefixed) {
+        return Tagged(Binding::RegisterStruct<S>(Registry(), ApiTypeNameOf(name, naming)));
+    }
+    template <typename E>
+    Binding::EnumRegistration<E> RegisterApiEnum(std::string_view name,
+                                                 ApiTypeName naming = ApiTypeName::Prefixed) {
+        return Tagged(Binding::RegisterEnum<E>(Registry(), ApiTypeNameOf(name, naming)));
+    }
 
     // The entry's start routine: checks the host's version (an incompatible host ends the
     // process), computes the names, prepares and runs the registration, builds the API
@@ -188,6 +206,15 @@ private:
     static std::uint8_t MOX_CDECL InitializeCallback(void* context, const HostInterface* host);
     static void MOX_CDECL ShutdownCallback(void* context);
     static void MOX_CDECL QueryMemoryStatsCallback(void* context, MemoryStats* stats);
+
+    std::string ApiTypeNameOf(std::string_view name, ApiTypeName naming) const {
+        return naming == ApiTypeName::Prefixed ? apiNamePrefix_ + std::string(name) : std::string(name);
+    }
+    template <typename Registration>
+    Registration Tagged(Registration registration) const {
+        for (const std::string& tag : registrationTags_) registration.Tag(tag);
+        return registration;
+    }
 
     bool Connect(const HostInterface& host);
     void InstallLogTarget(const HostServices* services);

@@ -22,6 +22,8 @@ for preset in "${presets[@]}"; do
   fi
   echo "=== preset $preset: configure and build"
   cmake --preset "$preset" > "build-$preset.configure.log" 2>&1 || { cat "build-$preset.configure.log"; exit 1; }
+  # How the tests of a cross build run: natively or under qemu-i386 (cmake/TestEmulator.cmake).
+  grep -h '^-- mox: ' "build-$preset.configure.log" | sed 's/^-- mox: /=== preset '"$preset"': /' || true
   rm -f "build-$preset.configure.log"
   cmake --build --preset "$preset"
   echo "=== preset $preset: tests"

@@ -3,7 +3,8 @@
 // recursion, whatever the input) and refuses to open one beyond kMaxDecodeDepth.
 //
 // Pointers on the stack stay valid because a container is only changed while it is the innermost
-// open one: its parent gains no element or field until it is closed.
+// open one: its parent gains no element or field until it is closed. An open structure's fields
+// are not yet in key order, so nothing reads them by name before it closes.
 #pragma once
 
 #include <cassert>
@@ -37,11 +38,13 @@ public:
     // True when the innermost container is a structure waiting for the key of its next field.
     bool ExpectsKey() const noexcept { return !frames_.empty() && frames_.back().structure && !pending_; }
 
-    // Names the next field of the innermost structure. A repeated key starts its field over, so
-    // the later value replaces the earlier one entirely (containers included).
+    // Names the next field of the innermost structure. Fields are appended in arrival order and
+    // put in key order once, as the structure closes, so no order of keys costs more than
+    // O(n log n); a repeated key keeps the later value entirely (containers included). The key of
+    // the field just before is reused, started over.
     void SetKey(std::string_view key) {
         assert(ExpectsKey());
-        Binding::BindingProperty& field = frames_.back().value->WriteField(key);
+        Binding::BindingProperty& field = frames_.back().value->AppendFieldUnsorted(key);
         if (field.Kind() != Binding::BindingKind::Empty) field.Reset();
         pending_ = &field;
     }
@@ -68,10 +71,12 @@ public:
         return true;
     }
 
-    // Closes the innermost container, which gets no more items: its spare room goes back.
+    // Closes the innermost container, which gets no more items: a structure's fields are put in
+    // key order, and its spare room goes back.
     Frame Close() {
         Frame frame = std::move(frames_.back());
         frames_.pop_back();
+        if (frame.structure) frame.value->SortFields();
         frame.value->ShrinkToFit();
         return frame;
     }

@@ -174,6 +174,35 @@ TEST(BindingPropertyTest, KeysInUnsignedByteOrder) {
     EXPECT_EQ(sorted, value);
 }
 
+TEST(BindingPropertyTest, FieldsAppendedInAnyOrderAreSortedOnceAndTheLaterOfANameKept) {
+    BindingProperty other;
+    other.WriteField("deep").AppendElement().SetString("from another tree");
+    BindingProperty value;
+    value.AppendFieldUnsorted("c").SetSigned(1);
+    value.AppendFieldUnsorted("a").AppendElement().SetString("superseded");
+    value.AppendFieldUnsorted("b") = std::move(other);  // a subtree of another store, superseded too
+    value.AppendFieldUnsorted("ab").SetSigned(2);
+    value.AppendFieldUnsorted("b").SetSigned(3);
+    value.AppendFieldUnsorted("a").SetSigned(4);
+    value.AppendFieldUnsorted("a").SetSigned(5);  // the last field's name: that field again
+    EXPECT_EQ(value.Size(), 6u);
+    value.SortFields();
+    EXPECT_EQ(FieldNames(value), (std::vector<std::string>{"a", "ab", "b", "c"}));
+    EXPECT_EQ(value.Field("a").GetSigned(), 5);
+    EXPECT_EQ(value.Field("ab").GetSigned(), 2);
+    EXPECT_EQ(value.Field("b").GetSigned(), 3);
+    EXPECT_EQ(value.Field("c").GetSigned(), 1);
+
+    // Fields in order are left as they are; the structure stays writable.
+    value.SortFields();
+    value.WriteField("aa").SetBool(true);
+    EXPECT_EQ(FieldNames(value), (std::vector<std::string>{"a", "aa", "ab", "b", "c"}));
+    BindingProperty scalar;
+    scalar.SetSigned(1);
+    scalar.SortFields();
+    EXPECT_EQ(scalar.GetSigned(), 1);
+}
+
 TEST(BindingStoreTest, StringsAreSharedAndReleased) {
     BindingProperty tree;
     tree.WriteElement(0).SetString("shared text");

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "binding/binding_store.h"
 #include "binding/enumerator_names.h"
@@ -161,6 +164,31 @@ TEST(FlatBindingPropertyTest, StructureEntriesInByteOrder) {
     for (int i = 0; i < 5; ++i) {
         EXPECT_STREQ(holder.flat.payload.structure.entries[i].name, expected[i]);
         EXPECT_STREQ(holder.flat.payload.structure.entries[i].value.payload.text.data, expected[i]);
+    }
+}
+
+TEST(FlatBindingPropertyTest, EntriesInAnyOrderGiveTheSameStructure) {
+    // Descending and shuffled names, with a repeated one whose later entry wins.
+    const std::vector<std::vector<const char*>> orders = {
+        {"d", "c", "b", "a"}, {"b", "d", "a", "c"}, {"d", "b", "d", "c", "a"}, {"a", "b", "c", "d"}};
+    BindingProperty expected;
+    for (const char* key : {"a", "b", "c", "d"}) expected.WriteField(key).SetUnsigned(key[0]);
+    for (const auto& names : orders) {
+        std::vector<FlatStructureEntry> entries(names.size());
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            entries[i].name = names[i];
+            entries[i].value.tag = kFlatKindUnsigned;
+            // A repeated name's earlier entry carries a value that must not survive.
+            const bool repeatedLater =
+                std::count(names.begin() + i + 1, names.end(), std::string_view(names[i]));
+            entries[i].value.payload.unsignedValue = repeatedLater ? 0 : names[i][0];
+        }
+        FlatBindingProperty flat{};
+        flat.tag = kFlatKindStructure;
+        flat.payload.structure = {entries.data(), static_cast<std::uint32_t>(entries.size())};
+        BindingProperty value;
+        ASSERT_TRUE(FromFlat(flat, value, "body").Succeeded());
+        EXPECT_EQ(value, expected) << names[0] << names[1];
     }
 }
 

@@ -232,6 +232,7 @@ TEST_F(NativeConversionTest, AssignScalarsAndTheirMessages) {
         {Text("1.5"), AssignOutcome<double>, "= 1.5"},
         {Text("1e39"), AssignOutcome<float>, "Value 1e39 for 'field' of type float is out of range"},
         {Text("1e400"), AssignOutcome<double>, "Value 1e400 for 'field' of type double is out of range"},
+        {Text("1e-400"), AssignOutcome<double>, "Value 1e-400 for 'field' of type double is out of range"},
         {Text("1.5x"), AssignOutcome<double>,
          "Value 1.5x for 'field' of type double is in an incorrect format"},
         {Float(1e39), AssignOutcome<float>, "Value 1e+39 for 'field' of type float is out of range"},

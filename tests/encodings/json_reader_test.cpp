@@ -55,6 +55,43 @@ TEST(JsonReader, TypesValuesByTheirJsonForm) {
     }
 }
 
+// Fields are put in key order once, as their object closes: any order of keys gives the value
+// that ascending keys give, and a repeated key keeps its later value wherever it comes.
+TEST(JsonReader, KeysInAnyOrderGiveTheSameStructure) {
+    const ReadCase cases[] = {
+        {R"({"c":1,"b":2,"a":3})", "{a:u3,b:u2,c:u1}"},
+        {R"({"b":1,"c":2,"a":3})", "{a:u3,b:u1,c:u2}"},
+        {R"({"a":1,"b":2,"a":3})", "{a:u3,b:u2}"},
+        {R"({"b":2,"a":1,"b":3,"a":4})", "{a:u4,b:u3}"},
+        {R"({"c":{"z":1,"y":2},"b":[{"q":1,"p":2}],"c":{"x":3,"w":4}})", "{b:[{p:u2,q:u1}],c:{w:u4,x:u3}}"},
+        {R"({"b":0,"a":[1,2],"a":[3]})", "{a:[u3],b:u0}"},
+        {R"({"ab":1,"a":2,"B":3,"é":4,"":5})", "{:u5,B:u3,a:u2,ab:u1,\xc3\xa9:u4}"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto result = ReadJson(c.text);
+        ASSERT_TRUE(result.Succeeded()) << result.Message();
+        EXPECT_EQ(Describe(result.Value()), c.expected);
+    }
+
+    const auto object = [](int first, int last, int step) {
+        std::string text = "{";
+        for (int key = first; key != last; key += step) {
+            char field[32];
+            std::snprintf(field, sizeof field, "%s\"k%05d\":%d", text.size() > 1 ? "," : "", key, key);
+            text += field;
+        }
+        return text + "}";
+    };
+    auto ascending = ReadJson(object(0, 5000, 1));
+    auto descending = ReadJson(object(4999, -1, -1));
+    ASSERT_TRUE(ascending.Succeeded() && descending.Succeeded());
+    EXPECT_EQ(descending.Value(), ascending.Value());
+    EXPECT_EQ(descending.Value().Size(), 5000u);
+    EXPECT_EQ(descending.Value().Field("k00042").GetUnsigned(), 42u);
+    EXPECT_EQ(descending.Value().Field("k04999").GetUnsigned(), 4999u);
+}
+
 struct ErrorCase {
     std::string text;
     std::string message;

@@ -58,16 +58,16 @@ TEST(MessagePackDecoder, DecodesEveryFormat) {
         {{0xDF, 0x00, 0x00, 0x00, 0x00}, "{}", 5},
         // A repeated key keeps the later value, containers included.
         {{0x82, 0xA1, 0x61, 0x91, 0x01, 0xA1, 0x61, 0x91, 0x02}, "{a:[s2]}", 9},
+        // Keys in any order give the structure ascending keys give; the later of a repeated key
+        // wins in either order.
+        {{0x83, 0xA1, 0x63, 0x01, 0xA1, 0x62, 0x02, 0xA1, 0x61, 0x03}, "{a:s3,b:s2,c:s1}", 10},
+        {{0x84, 0xA1, 0x62, 0x01, 0xA1, 0x61, 0x02, 0xA1, 0x62, 0x03, 0xA1, 0x61, 0x04}, "{a:s4,b:s3}", 13},
+        {{0x83, 0xA1, 0x61, 0x01, 0xA1, 0x62, 0x02, 0xA1, 0x61, 0x81, 0xA1, 0x7A, 0x05},
+         "{a:{z:s5},b:s2}",
+         13},
         // One value is read; the rest is the caller's.
         {{0xC0, 0xC0}, "null", 1},
         {{0x91, 0x01, 0x02}, "[s1]", 2},
-        // Input that ends inside containers keeps what was read.
-        {{0x92, 0x01}, "[s1]", 2},
-        {{0x82, 0xA1, 0x61, 0x01, 0xA1, 0x62}, "{a:s1,b:null}", 6},
-        {{0x93, 0x91}, "[[]]", 2},
-        // A header declaring four billion elements reserves nothing for them.
-        {{0xDD, 0xFF, 0xFF, 0xFF, 0xFF, 0xC3}, "[true]", 6},
-        {{0xDF, 0xFF, 0xFF, 0xFF, 0xFF}, "{}", 5},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.bytes));
@@ -117,6 +117,24 @@ TEST(MessagePackDecoder, ReportsErrorsWithTheirPositions) {
          "Invalid MessagePack data. String of size 4294967295 at position 5 is truncated."},
         {{0xC6, 0xFF, 0xFF, 0xFF, 0xFF},
          "Invalid MessagePack data. Raw bytes of size 4294967295 at position 5 are truncated."},
+        // Input that ends inside open containers is cut short: the innermost one is named, with
+        // its declared count and the offset of its header.
+        {{0x92, 0x01}, "Invalid MessagePack data. Array of size 2 at position 0 is truncated."},
+        {{0x93, 0x91}, "Invalid MessagePack data. Array of size 1 at position 1 is truncated."},
+        {{0x92, 0xC0, 0x92, 0xC0}, "Invalid MessagePack data. Array of size 2 at position 2 is truncated."},
+        {{0x82, 0xA1, 0x61, 0x01, 0xA1, 0x62},
+         "Invalid MessagePack data. Map of size 2 at position 0 is truncated."},
+        {{0x82, 0xA1, 0x61, 0x01}, "Invalid MessagePack data. Map of size 2 at position 0 is truncated."},
+        {{0x91, 0x81}, "Invalid MessagePack data. Map of size 1 at position 1 is truncated."},
+        {{0x81, 0xA1, 0x61, 0xDC, 0x00, 0x03, 0x01},
+         "Invalid MessagePack data. Array of size 3 at position 3 is truncated."},
+        // A header declaring four billion elements reserves nothing for them.
+        {{0xDD, 0xFF, 0xFF, 0xFF, 0xFF},
+         "Invalid MessagePack data. Array of size 4294967295 at position 0 is truncated."},
+        {{0xDD, 0xFF, 0xFF, 0xFF, 0xFF, 0xC3},
+         "Invalid MessagePack data. Array of size 4294967295 at position 0 is truncated."},
+        {{0xDF, 0xFF, 0xFF, 0xFF, 0xFF},
+         "Invalid MessagePack data. Map of size 4294967295 at position 0 is truncated."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.bytes));

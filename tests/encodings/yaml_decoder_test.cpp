@@ -44,6 +44,7 @@ TEST(YamlDecoder, TypesPlainScalarsAndHonoursCoreTags) {
         {"!!str key: 1", "{key:u1}"},
         // A repeated key keeps the later value, containers included.
         {"a: [1, 2]\na: [3]", "{a:[u3]}"},
+        {"c: 1\nb: {z: 1, y: 2}\nc: 3\na: 4", "{a:u4,b:{y:u2,z:u1},c:u3}"},
         // Aliases copy their anchor; anchored keys are strings.
         {"a: &x [1, {b: c}]\nb: *x", "{a:[u1,{b:\"c\"}],b:[u1,{b:\"c\"}]}"},
         {"- &s 5\n- *s\n- &m {k: v}\n- *m", "[u5,u5,{k:\"v\"},{k:\"v\"}]"},
@@ -76,6 +77,9 @@ TEST(YamlDecoder, ReportsErrorsWithTheirPositions) {
         {"!!int ' -1'", "Value  -1 for 'yaml' of type uint64_t is out of range"},
         {"!!float 1.5x", "Value 1.5x for 'yaml' of type double is in an incorrect format"},
         {"!!float 1e999", "Value 1e999 for 'yaml' of type double is out of range"},
+        // Below the smallest double, as a text assigned to a double is.
+        {"!!float 1e-400", "Value 1e-400 for 'yaml' of type double is out of range"},
+        {"a: !!float -1e-400", "Value -1e-400 for 'yaml' of type double is out of range"},
         // Reported rather than leaving a null where a boolean was promised.
         {"!!bool maybe", "Value maybe for 'yaml' of type bool is in an incorrect format"},
         {"a: !!timestamp 2001-12-14", "Unsupported YAML tag 'tag:yaml.org,2002:timestamp'."},

@@ -13,6 +13,7 @@
 #include "binding/binding_property.h"
 #include "host/plugin_host.h"
 #include "mox/plugin_abi.h"
+#include "tests/death_test_style.h"
 #include "tests/framework/test_plugin/test_plugin.h"
 
 namespace Zarn::Framework::Testing {
@@ -136,7 +137,7 @@ TEST_F(PluginBoundaryTest, CompatibleHostsGetTheEntryTableFilledWithThePluginsSi
 }
 
 TEST(PluginEntryDeathTest, AnIncompatibleHostEndsTheProcessWithTheCode) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    ::Zarn::Testing::UseThreadSafeDeathTestsWherePossible();
     const PluginApiVersion versions[] = {{17, 9, 9}, {19, 0, 0}};
     for (const PluginApiVersion& version : versions) {
         EXPECT_DEATH(
@@ -442,7 +443,7 @@ TEST_F(PluginBoundaryTest, AwaitAnnouncesOneWaitAndYieldsUntilTheFutureIsReady) 
 }
 
 TEST_F(PluginBoundaryTest, AwaitingABrokenPromiseEndsTheProcessWithTheCode) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    ::Zarn::Testing::UseThreadSafeDeathTestsWherePossible();
     EXPECT_DEATH(
         {
             // The plugin logs through the host now; show its lines where the death test looks.
@@ -546,10 +547,20 @@ TEST_F(PluginBoundaryTest, TheApiDescriptionListsFunctionsTypesAndEventsAsLinked
     }
     EXPECT_EQ(walked, api->typeCount);
     EXPECT_TRUE(std::is_sorted(typeNames.begin(), typeNames.end()));
+    // The plugin's own types carry the registration tags, as its routes do.
+    const std::vector<std::string> registrationTags = {"Plugins", "Plugin mox-framework-test"};
+    for (std::string_view name : {"MoxFrameworkTestItem", "MoxFrameworkTestCommand", "MoxTestLevel"}) {
+        std::vector<std::string> tags;
+        for (const ApiTypeRecord* type = api->types; type != nullptr; type = type->next) {
+            if (type->name != name) continue;
+            for (std::uint32_t i = 0; i < type->tagCount; ++i) tags.emplace_back(type->tags[i]);
+        }
+        EXPECT_EQ(tags, registrationTags) << name;
+    }
     for (const char* name :
          {"PluginManagerState", "PluginManagerResource", "PluginResourceEventType", "PluginResourceEvent",
           "PluginLcdsEvent", "PluginLcdsResponse", "PluginServiceProxyResponse", "MoxFrameworkTestItem",
-          "MoxFrameworkTestCommand", "BindingAsyncState"}) {
+          "MoxFrameworkTestCommand", "MoxTestLevel", "BindingAsyncState"}) {
         EXPECT_EQ(std::count(typeNames.begin(), typeNames.end(), name), 1) << name;
     }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/death_test_style.h"
 #include "tests/logging/capturing_target.h"
 
 namespace Zarn::Logging {
@@ -51,7 +52,7 @@ TEST_F(LoggerTest, AssertionIsLoggedAsADebugErrorVerbatim) {
 }
 
 TEST(ReportFatal, ReportsTheCodeAndEndsTheProcess) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    ::Zarn::Testing::UseThreadSafeDeathTestsWherePossible();
     EXPECT_DEATH(ReportFatal("ALE-EECF0606", "incompatible host"),
                  "Expression: ALE-EECF0606\n\nDescription: incompatible host");
 }

@@ -142,7 +142,9 @@ private:
         return target;
     }
 
-    // A flag is set by being named; containers and any-values may be given empty.
+    // A flag is set by being named and a vector is given empty. A structure or any-value named
+    // alone is an empty value, which the conversion refuses for a structure: a record without
+    // its fields must not pass as one of defaults.
     static bool FillWithoutValue(const TypeDescriptor& type, BindingProperty& value) {
         switch (type.Kind()) {
             case NativeTypeKind::Bool:
@@ -152,9 +154,6 @@ private:
                 value.MakeCollection();
                 return true;
             case NativeTypeKind::Struct:
-                // An empty structure, not an empty value: its fields keep their defaults.
-                value.MakeStructure();
-                return true;
             case NativeTypeKind::Object:
                 return true;
             default:

@@ -22,6 +22,19 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return true;
 }
 
+bool EqualsNoCase(std::string_view text, std::string_view lowerCase) {
+    return text.size() == lowerCase.size() && StartsWithNoCase(text, lowerCase);
+}
+
+// The media type of a content type: the part before any parameters, without surrounding blanks.
+std::string_view MediaType(std::string_view contentType) {
+    std::string_view type = contentType.substr(0, contentType.find(';'));
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!type.empty() && blank(type.front())) type.remove_prefix(1);
+    while (!type.empty() && blank(type.back())) type.remove_suffix(1);
+    return type;
+}
+
 const char* EncodingName(ContentEncoding encoding) {
     switch (encoding) {
         case ContentEncoding::MessagePack:
@@ -101,13 +114,14 @@ ContentEncoding TextValueEncoding(std::string_view contentType) {
     return ContentEncoding::Plain;
 }
 
+// Exact media types: a prefix match would take "application/jsonx" for JSON.
 ContentEncoding BodyEncoding(std::string_view contentType) {
-    if (StartsWithNoCase(contentType, "application/json") ||
-        StartsWithNoCase(contentType, "application/vnd.api+json")) {
+    const std::string_view type = MediaType(contentType);
+    if (EqualsNoCase(type, "application/json") || EqualsNoCase(type, "application/vnd.api+json")) {
         return ContentEncoding::Json;
     }
-    if (StartsWithNoCase(contentType, "application/x-yaml")) return ContentEncoding::Yaml;
-    if (StartsWithNoCase(contentType, "application/x-msgpack")) return ContentEncoding::MessagePack;
+    if (EqualsNoCase(type, "application/x-yaml")) return ContentEncoding::Yaml;
+    if (EqualsNoCase(type, "application/x-msgpack")) return ContentEncoding::MessagePack;
     return ContentEncoding::Unsupported;
 }
 

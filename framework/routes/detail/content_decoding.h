@@ -20,7 +20,8 @@ enum class ContentEncoding { Plain, MessagePack, Json, Yaml, Blob, Unsupported }
 ContentEncoding TextValueEncoding(std::string_view contentType);
 
 // Bodies: "application/json" and "application/vnd.api+json", "application/x-yaml",
-// "application/x-msgpack"; any other type, and none, is Unsupported.
+// "application/x-msgpack", matched exactly and without regard to case by the media type (the part
+// before any ";", trimmed); any other type, and none, is Unsupported.
 ContentEncoding BodyEncoding(std::string_view contentType);
 
 // Decodes one text value of argument `argument` of function `function`. With a content type the

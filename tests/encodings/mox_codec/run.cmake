@@ -1,7 +1,8 @@
 # Runs mox-codec on INPUT with ARGS (a ;-list) and checks its exit status, its standard output
 # against the file EXPECTED_OUTPUT (when given) and that standard error holds EXPECTED_ERROR.
+# EMULATOR, when not empty, runs the tool (the 32-bit build on a machine that cannot).
 execute_process(
-  COMMAND ${TOOL} ${ARGS}
+  COMMAND ${EMULATOR} ${TOOL} ${ARGS}
   INPUT_FILE ${INPUT}
   OUTPUT_VARIABLE output
   ERROR_VARIABLE error

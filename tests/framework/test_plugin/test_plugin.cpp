@@ -20,6 +20,9 @@ struct ShadowOfHostType {
     std::int32_t other = 0;
 };
 
+// Registered under its own name, beside the prefixed records.
+enum class TestLevel { Low, High };
+
 // Never registered, so a request parameter of this type cannot be converted.
 struct Unregistered {
     std::int32_t value = 0;
@@ -28,10 +31,11 @@ struct Unregistered {
 class TestPlugin final : public AppModule {
 public:
     void RegisterApi() override {
-        Binding::RegisterStruct<TestItem>(Registry(), ApiNamePrefix() + "Item")
-            .Field("id", &TestItem::id)
-            .Field("name", &TestItem::name);
-        Binding::RegisterStruct<TestCommand>(Registry(), ApiNamePrefix() + "Command")
+        RegisterApiStruct<TestItem>("Item").Field("id", &TestItem::id).Field("name", &TestItem::name);
+        RegisterApiEnum<TestLevel>("MoxTestLevel", ApiTypeName::AsGiven)
+            .Value("Low", TestLevel::Low)
+            .Value("High", TestLevel::High);
+        RegisterApiStruct<TestCommand>("Command")
             .Field("action", &TestCommand::action)
             .Field("address", &TestCommand::address)
             .Field("text", &TestCommand::text)
