@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "encodings/json_writer.h"
+#include "host/plugin_call.h"
 
 namespace Zarn::MoxHost {
 
@@ -128,7 +129,9 @@ void Account::Add(const BindingProperty& object) {
     } else if (kind == "call") {
         std::string line = "  called " + std::string(object.Field("method").GetString()) + " " +
                            std::string(object.Field("path").GetString()) + " -> " +
-                           std::to_string(object.Field("status").GetUnsigned());
+                           std::to_string(Host::EffectiveStatus(
+                               static_cast<std::uint32_t>(object.Field("status").GetUnsigned()),
+                               std::string(object.Field("error").GetString())));
         if (!object.Field("error").GetString().empty())
             line += " " + std::string(object.Field("error").GetString());
         out_ << line << "\n";

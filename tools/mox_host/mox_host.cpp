@@ -4,6 +4,9 @@
 // expectation failed, 2 bad usage or an unreadable scenario, 3 the plugin misbehaved.
 #include <unistd.h>
 
+#include <csignal>
+#include <cstring>
+
 #include <CLI/CLI.hpp>
 #include <clocale>
 #include <cstdio>
@@ -38,6 +41,22 @@ std::string DefaultPlugin() {
     return MOX_PLUGIN_BUILT_AT;
 }
 
+ScenarioPlayer* playing = nullptr;  // for the crash handler
+
+// A crash, or an exception the plugin's own runtime could not deliver (it aborts), ends the run
+// with the fault recorded. Not async-signal-safe, but the process is lost either way and the
+// record is what a person needs; a second signal meanwhile ends it at once.
+extern "C" void OnFatalSignal(int signal) {
+    std::signal(signal, SIG_DFL);
+    if (playing != nullptr) playing->OnCrash(::strsignal(signal));
+    std::_Exit(kPluginFault);
+}
+
+void CatchCrashes(ScenarioPlayer& player) {
+    playing = &player;
+    for (int signal : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT}) std::signal(signal, OnFatalSignal);
+}
+
 int Run(const std::string& scenarioPath, const std::string& plugin, bool jsonl,
         const std::string& transcriptPath) {
     Zarn::Binding::BindingResult scenario = ReadScenario(scenarioPath);
@@ -54,8 +73,11 @@ int Run(const std::string& scenarioPath, const std::string& plugin, bool jsonl,
         }
     }
     Account account(std::cout, !jsonl && ::isatty(STDOUT_FILENO) == 1);
+    std::string firstFault;
     ScenarioPlayer player(std::move(scenario.Value()), plugin, [&](const BindingProperty& object) {
         const std::string line = TranscriptLine(object);
+        if (object.Field("kind").GetString() == "fault" && firstFault.empty())
+            firstFault = object.Field("text").GetString();
         if (jsonl)
             std::cout << line << "\n";
         else
@@ -65,15 +87,17 @@ int Run(const std::string& scenarioPath, const std::string& plugin, bool jsonl,
     player.OnStuck([&] {
         std::cout.flush();
         transcript.flush();
-        std::cerr << "mox-host: the plugin misbehaved: it waits for a reply that can never come\n";
+        std::cerr << "mox-host: the plugin misbehaved: " << firstFault << "\n";
         std::_Exit(kPluginFault);
     });
+    CatchCrashes(player);
     std::string problem;
     const int status = player.Play(problem);
+    playing = nullptr;
     if (!jsonl) account.Finish(player.Peer("/mox-game-data/assets/v1/champion-summary.json"));
     std::cout.flush();
     if (!problem.empty()) std::cerr << "mox-host: " << problem << "\n";
-    if (status == kPluginFault) std::cerr << "mox-host: the plugin misbehaved\n";
+    if (status == kPluginFault) std::cerr << "mox-host: the plugin misbehaved: " << firstFault << "\n";
     return status;
 }
 

@@ -13,6 +13,8 @@
 #include "host/login_peer.h"
 #include "host/plugin_host.h"
 #include "tools/mox_host/delivery_names.h"
+#include "tools/mox_host/http_fetch.h"
+#include "tools/mox_host/spectator_server.h"
 #include "tools/mox_host/transcript_line.h"
 #include "tools/mox_host/value_match.h"
 
@@ -99,6 +101,7 @@ struct ScenarioPlayer::State {
     std::unique_ptr<Host::LoginPeer> login;
     std::map<std::string, BindingProperty, std::less<>> peers;
     std::map<std::string, std::string, std::less<>> variables;  // ${name} substitutions
+    std::unique_ptr<SpectatorServer> spectator;
     // Expectations look at the transcript from here: the end of the previous run of expectation
     // steps, so that several expectations in a row check the same happenings.
     std::size_t expectedSince = 0;
@@ -175,7 +178,22 @@ struct ScenarioPlayer::State {
         }
     }
 
+    void StartSpectator() {
+        const BindingProperty& games = scenario.Field("spectator");
+        if (games.Kind() == BindingKind::Empty) return;
+        if (games.Kind() != BindingKind::Structure)
+            throw ScenarioError{"'spectator' is not a mapping of \"PLATFORM/GAME\" to { status, body }"};
+        try {
+            spectator = std::make_unique<SpectatorServer>(games);
+        } catch (const std::exception& error) {
+            throw ScenarioError{error.what()};
+        }
+        variables["spectator.host"] = SpectatorServer::kHost;
+        variables["spectator.port"] = std::to_string(spectator->Port());
+    }
+
     void SetUpPeers() {
+        StartSpectator();
         for (const auto& field : scenario.Field("peers").Fields())
             peers[std::string(field.Name())] = Substitute(field.Value());
 
@@ -210,9 +228,7 @@ struct ScenarioPlayer::State {
             if (peer == peers.end()) return HostReply::Status(404, "Resource not found");
             return HostReply::Value(peer->second);
         });
-        host->Externals().SetDefault([](const Host::ExternalCall& call) {
-            return Host::ExternalReply::Failure("no server answers " + call.url);
-        });
+        host->Externals().SetDefault(FetchOverHttp);
     }
 
     // Whether the plugin misbehaved since the last check; its faults are in the transcript.
@@ -291,9 +307,7 @@ struct ScenarioPlayer::State {
         RunUntilIdle();
         if (!step.HasField("expect")) return std::nullopt;
         BindingProperty actual;
-        // A plugin answering without a status means success.
-        actual.WriteField("status").SetUnsigned(result.status != 0 ? result.status
-                                                                   : (result.error.empty() ? 200 : 500));
+        actual.WriteField("status").SetUnsigned(Host::EffectiveStatus(result.status, result.error));
         actual.WriteField("error").SetString(result.error);
         actual.WriteField("result") = result.value;
         std::string detail;
@@ -422,6 +436,11 @@ ScenarioPlayer::~ScenarioPlayer() = default;
 
 void ScenarioPlayer::OnStuck(std::function<void()> abandon) { state_->abandon = std::move(abandon); }
 
+void ScenarioPlayer::OnCrash(const char* what) {
+    if (state_->host) state_->host->RecordFault(std::string("the plugin crashed the call: ") + what);
+    if (state_->abandon) state_->abandon();
+}
+
 BindingProperty ScenarioPlayer::Peer(const std::string& address) const {
     const auto peer = state_->peers.find(address);
     return peer == state_->peers.end() ? BindingProperty() : peer->second;
@@ -507,6 +526,13 @@ int ScenarioPlayer::Play(std::string& problem) {
     } catch (const ScenarioError& error) {
         problem = error.text;
         return kScenarioUnusable;
+    } catch (const std::exception& error) {
+        // Nothing else on this path throws: an exception is the plugin's, out of one of its calls.
+        s.host->RecordFault(std::string("a call of the plugin threw: ") + error.what());
+        return kPluginFault;
+    } catch (...) {
+        s.host->RecordFault("a call of the plugin threw");
+        return kPluginFault;
     }
     if (s.Faulted()) status = kPluginFault;
     if (Host::PluginHost::UnreleasedResponses() != 0) {

@@ -36,6 +36,10 @@ public:
     // process with kPluginFault after flushing what it wrote. The fault record precedes it.
     void OnStuck(std::function<void()> abandon);
 
+    // Called from a handler of a fatal signal raised while the plugin ran (a crash, or an
+    // exception its own runtime could not deliver): records the fault and abandons as OnStuck does.
+    void OnCrash(const char* what);
+
     // The scenario's peer resource at `address` as it stands now; empty when absent.
     Binding::BindingProperty Peer(const std::string& address) const;
 
