@@ -33,4 +33,11 @@ struct CallResult {
     bool streamFailed = false;  // a read reported an error; `streamBody` holds what came before
 };
 
+// The HTTP-style status of an answer: its own, or, when the plugin gave none, 200 without an
+// error and 500 with one.
+inline std::uint32_t EffectiveStatus(std::uint32_t status, const std::string& error) {
+    if (status != 0) return status;
+    return error.empty() ? 200 : 500;
+}
+
 }  // namespace Zarn::Host
