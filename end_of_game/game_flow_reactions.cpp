@@ -166,7 +166,10 @@ void EndOfGamePlugin::ReceiveExperience(const Framework::TypedResourceEvent<Api:
 }
 
 void EndOfGamePlugin::PublishStatistics(PluginResourceEventType type) {
-    if (statistics_) PublishResource(type, kStatsBlockAddress, *statistics_);
+    // Statistics held before StatsReady (the game client still running, or no game ended) are not
+    // published yet: an update then would announce a block that does not exist for the client.
+    if (statistics_ && machine_.Current() == &kStatsReady)
+        PublishResource(type, kStatsBlockAddress, *statistics_);
 }
 
 }  // namespace Zarn::Client::EndOfGame

@@ -18,9 +18,10 @@ declare -A seeds=(
   [yaml_decoder_fuzzer]="$suites/yaml/data"
   [invoker_fuzzer]="build/fuzz/corpus/invoker_fuzzer"
   [host_records_fuzzer]="build/fuzz/corpus/host_records_fuzzer"
+  [end_of_game_sequence_fuzzer]="build/fuzz/corpus/end_of_game_sequence_fuzzer"
 )
 for target in json_reader_fuzzer json_round_trip_fuzzer message_pack_decoder_fuzzer yaml_decoder_fuzzer \
-    invoker_fuzzer host_records_fuzzer; do
+    invoker_fuzzer host_records_fuzzer end_of_game_sequence_fuzzer; do
   corpus="build/fuzz/corpus/$target"
   log="build/fuzz/$target.log"
   mkdir -p "$corpus"

@@ -714,6 +714,10 @@ void PluginHost::RecordFault(std::string text) {
 }
 
 void PluginHost::Record(BoundaryRecord record) {
+    if (!options_.keepTranscript) {
+        if (observer_) observer_(record);
+        return;
+    }
     transcript_.push_back(std::move(record));
     if (observer_) observer_(transcript_.back());
 }

@@ -36,6 +36,9 @@ struct HostOptions {
     PluginApiVersion version{18, 0, 0};  // announced to the entry
     PluginHandle handle = 1;
     ClockMode clock = ClockMode::kVirtual;
+    // Off, records go to the observer only: a long run (a benchmark, many matches) neither grows
+    // nor pays for the copy. Faults are counted either way.
+    bool keepTranscript = true;
 };
 
 enum class HostState {
@@ -121,6 +124,7 @@ public:
 
     const std::vector<OpenWait>& OpenWaits() const noexcept { return waits_; }
 
+    // Empty when the options keep no transcript.
     const std::vector<BoundaryRecord>& Transcript() const noexcept { return transcript_; }
     void ClearTranscript() { transcript_.clear(); }
     void SetObserver(Observer observer) { observer_ = std::move(observer); }

@@ -100,6 +100,27 @@ TEST_F(PluginHostTest, LoadKeepsTheEntrysRecordsAndInitializeConnectsThePlugin) 
     EXPECT_FALSE(host.Initialize());
 }
 
+TEST(PluginHostWithoutTranscript, HandsRecordsToTheObserverOnlyAndStillCountsFaults) {
+    FakePlugin plugin;
+    FakePlugin::current = &plugin;
+    {
+        HostOptions options;
+        options.keepTranscript = false;
+        PluginHost host(options);
+        std::vector<std::string> seen;
+        host.SetObserver(
+            [&](const BoundaryRecord& record) { seen.emplace_back(BoundaryKindName(record.kind)); });
+        ASSERT_TRUE(host.Load(&FakePlugin::Entry).Succeeded());
+        ASSERT_TRUE(host.Initialize());
+        plugin.Services()->endWait(plugin.Services());
+        host.Shutdown();
+        EXPECT_TRUE(host.Transcript().empty());
+        EXPECT_EQ(host.FaultCount(), 1u);
+        EXPECT_THAT(seen, ElementsAre("load", "initialize", "fault", "shutdown"));
+    }
+    FakePlugin::current = nullptr;
+}
+
 TEST_F(PluginHostTest, RefusesABrokenEntryTableWithoutCallingThePluginAgain) {
     static ApiDescription nullFunctions{nullptr, 2, nullptr, 0, nullptr, 0};
     static ApiMemberRecord unnamed{};

@@ -388,6 +388,24 @@ TEST_F(EndOfGamePluginTest, RerollPointsUpdateThePublishedBlock) {
     EXPECT_EQ(points.Field("rerollCount").GetSigned(), 1);
 }
 
+TEST_F(EndOfGamePluginTest, UpdatesBeforeTheStatisticsAreShownWaitForTheirCreate) {
+    Start();
+    driver.Update(kSession, Session(true));
+    driver.Lcds(kGameClass, R"({"id": 1234, "gameState": "TERMINATED"})");
+    driver.Lcds(kStatsClass, kSmallStats);
+    driver.Login().SendAsync("teambuilder-draft", "gameloopPlayerInfoV1",
+                             R"({"rerollDataBag": {"totalPoints": 250}})");
+    driver.Host().RunUntilIdle();
+    driver.Update(kXp, R"({"timestamp": 1, "payload": "{\"xp\": {\"BASE\": 100}}"})", "Create");
+    EXPECT_THAT(driver.Published(), ::testing::IsEmpty());
+
+    driver.Update(kSession, Session(false));
+    EXPECT_THAT(driver.Published(), ElementsAre(std::string("Create ") + kStatsBlock));
+    const BindingProperty block = driver.LastPublished(kStatsBlock);
+    EXPECT_EQ(block.Field("rerollData").Field("totalPoints").GetSigned(), 250);
+    EXPECT_EQ(block.Field("experienceEarned").GetSigned(), 100);
+}
+
 TEST_F(EndOfGamePluginTest, TheFixtureMatchKeepsNoMemoryAcrossGames) {
     const std::string stats = ReadFixture("lcds_end_of_game_stats.json");
     Start();
