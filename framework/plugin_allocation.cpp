@@ -1,7 +1,8 @@
 // The plugin library's own allocation functions. Compiled into the plugin's shared library only
 // (mox_add_plugin_library), never into a host: every operator new and delete of the library
-// lands here, and the linker's --wrap options route the C allocation functions the library's
-// code calls through the __wrap_ functions below, so the counters see the library's blocks and
+// lands here, and the C allocation functions the library's code calls are routed through the
+// __wrap_ functions below (by the linker's --wrap options on Linux, by the renaming of
+// platform/c_allocation_routing.h on Windows), so the counters see the library's blocks and
 // none of the host's. The plugin library exports none of it (its version script keeps only the
 // entry).
 #include <cstddef>
@@ -13,6 +14,22 @@
 #include "framework/memory_counters.h"
 #include "platform/memory.h"
 
+#ifdef _WIN32
+// The renamed calls end here; below, malloc and the others are the C runtime's own.
+#undef malloc
+#undef calloc
+#undef realloc
+#undef free
+#undef strdup
+
+namespace {
+void* __real_malloc(std::size_t size) { return std::malloc(size); }
+void* __real_calloc(std::size_t count, std::size_t size) { return std::calloc(count, size); }
+void* __real_realloc(void* block, std::size_t size) { return std::realloc(block, size); }
+void __real_free(void* block) { __wrap_free(block); }
+char* __real_strdup(const char* text) { return _strdup(text); }
+}  // namespace
+#else
 extern "C" {
 void* __real_malloc(std::size_t size);
 void* __real_calloc(std::size_t count, std::size_t size);
@@ -21,6 +38,12 @@ void __real_free(void* block);
 char* __real_strdup(const char* text);
 int __real_posix_memalign(void** block, std::size_t alignment, std::size_t size);
 void* __real_aligned_alloc(std::size_t alignment, std::size_t size);
+}
+#endif
+
+extern "C" {
+void* __wrap_malloc(std::size_t size);
+void __wrap_free(void* block);
 }
 
 namespace {
@@ -36,7 +59,7 @@ void* Counted(void* block) noexcept {
 void* AllocateOrThrow(std::size_t size) {
     if (size == 0) size = 1;
     for (;;) {
-        if (void* block = std::malloc(size)) return block;
+        if (void* block = __wrap_malloc(size)) return block;
         std::new_handler handler = std::get_new_handler();
         if (handler == nullptr) throw std::bad_alloc();
         handler();
@@ -59,7 +82,7 @@ void FreeAligned(void* block) noexcept {
     if (block == nullptr) return;
     void* raw = nullptr;
     std::memcpy(&raw, static_cast<unsigned char*>(block) - sizeof(void*), sizeof raw);
-    std::free(raw);
+    __wrap_free(raw);
 }
 
 }  // namespace
@@ -72,6 +95,7 @@ void* __wrap_calloc(std::size_t count, std::size_t size) { return Counted(__real
 
 char* __wrap_strdup(const char* text) { return static_cast<char*>(Counted(__real_strdup(text))); }
 
+#ifndef _WIN32
 void* __wrap_aligned_alloc(std::size_t alignment, std::size_t size) {
     return Counted(__real_aligned_alloc(alignment, size));
 }
@@ -81,6 +105,7 @@ int __wrap_posix_memalign(void** block, std::size_t alignment, std::size_t size)
     if (error == 0) Counted(*block);
     return error;
 }
+#endif
 
 void __wrap_free(void* block) {
     if (block == nullptr) return;
@@ -130,12 +155,12 @@ void* operator new[](std::size_t size, std::align_val_t alignment, const std::no
     return operator new(size, alignment, tag);
 }
 
-void operator delete(void* block) noexcept { std::free(block); }
-void operator delete[](void* block) noexcept { std::free(block); }
-void operator delete(void* block, std::size_t) noexcept { std::free(block); }
-void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
-void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
-void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }
+void operator delete(void* block) noexcept { __wrap_free(block); }
+void operator delete[](void* block) noexcept { __wrap_free(block); }
+void operator delete(void* block, std::size_t) noexcept { __wrap_free(block); }
+void operator delete[](void* block, std::size_t) noexcept { __wrap_free(block); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { __wrap_free(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { __wrap_free(block); }
 void operator delete(void* block, std::align_val_t) noexcept { FreeAligned(block); }
 void operator delete[](void* block, std::align_val_t) noexcept { FreeAligned(block); }
 void operator delete(void* block, std::size_t, std::align_val_t) noexcept { FreeAligned(block); }

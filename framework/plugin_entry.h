@@ -51,7 +51,12 @@ void StartPlugin(PluginEntryTable* table, std::string_view shortName) noexcept {
 
 // The entry must stay visible when the library is built with hidden visibility; the library's
 // export list (plugin_exports.map) keeps it the only exported symbol.
-#define MOX_DEFINE_PLUGIN_ENTRY(PluginType, shortName)                                                       \
-    extern "C" [[gnu::visibility("default")]] void MOX_CDECL load_mox_end_of_game(PluginEntryTable* table) { \
-        ::Zarn::Framework::StartPlugin<PluginType>(table, shortName);                                        \
+#if defined(_WIN32)
+#define MOX_PLUGIN_ENTRY_EXPORT __declspec(dllexport)
+#else
+#define MOX_PLUGIN_ENTRY_EXPORT [[gnu::visibility("default")]]
+#endif
+#define MOX_DEFINE_PLUGIN_ENTRY(PluginType, shortName)                                                \
+    extern "C" MOX_PLUGIN_ENTRY_EXPORT void MOX_CDECL load_mox_end_of_game(PluginEntryTable* table) { \
+        ::Zarn::Framework::StartPlugin<PluginType>(table, shortName);                                 \
     }
