@@ -729,5 +729,6 @@ bool PluginHost::ServicesOpen(const char* service) {
 }
 
 std::size_t PluginHost::UnreleasedResponses() noexcept { return detail::LiveHostResponses(); }
+std::size_t PluginHost::RepeatedReleases() noexcept { return detail::RepeatedHostReleases(); }
 
 }  // namespace Zarn::Host

@@ -133,6 +133,8 @@ public:
 
     // Responses the host filled that were not released yet, process-wide.
     static std::size_t UnreleasedResponses() noexcept;
+    // Releases of a response that was already released (or that the host never filled).
+    static std::size_t RepeatedReleases() noexcept;
 
 private:
     friend class ServiceCalls;

@@ -21,6 +21,7 @@ constexpr std::size_t kMaxStreamReads = std::size_t{1} << 20;
 constexpr std::size_t kMaxStreamBytes = std::size_t{256} << 20;
 
 std::atomic<std::size_t> liveResponses{0};
+std::atomic<std::size_t> repeatedReleases{0};
 
 char* Duplicate(std::string_view text) noexcept {
     auto* copy = static_cast<char*>(std::malloc(text.size() + 1));
@@ -79,8 +80,13 @@ void FailEmpty(ApiResponse& response) noexcept {
 }  // namespace
 
 void MOX_CDECL ReleaseHostResponse(ApiResponse* response) {
-    // A record the host did not fill, or one already released, is left alone.
-    if (response == nullptr || response->release != &ReleaseHostResponse) return;
+    // A record the host did not fill, or one already released, is left alone, and counted: the
+    // plugin released it a second time (or released what it was never given).
+    if (response == nullptr) return;
+    if (response->release != &ReleaseHostResponse) {
+        repeatedReleases.fetch_add(1, std::memory_order_relaxed);
+        return;
+    }
     Binding::ReleaseFlat(response->value);
     if (response->error.ownsMessage != 0) std::free(const_cast<char*>(response->error.message));
     std::free(const_cast<char*>(response->statusText));
@@ -146,6 +152,8 @@ void FillResponse(ApiResponse& response, const HostReply& reply) noexcept {
         response.streamLength = reply.streamLength.value_or(static_cast<std::uint32_t>(total));
     }
 }
+
+std::size_t RepeatedHostReleases() noexcept { return repeatedReleases.load(std::memory_order_relaxed); }
 
 std::size_t LiveHostResponses() noexcept { return liveResponses.load(std::memory_order_relaxed); }
 

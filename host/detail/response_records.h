@@ -22,6 +22,9 @@ void FillResponse(ApiResponse& response, const HostReply& reply) noexcept;
 
 // Host-filled responses not yet released, process-wide.
 std::size_t LiveHostResponses() noexcept;
+// Calls of ReleaseHostResponse on a record that was already released (or never filled by the
+// host), process-wide.
+std::size_t RepeatedHostReleases() noexcept;
 
 // Reads a response the plugin filled: the value, error, status, headers and the whole stream (read
 // in 4096-byte steps, then closed). Fails with the reason on a malformed record (unknown tag,

@@ -338,8 +338,15 @@ TEST_F(PluginHostTest, RequestsGoToTheFirstMatchingHandlerAndTheResponseIsTheHos
     EXPECT_STREQ(b.value.payload.text.data, "b value");
     EXPECT_EQ(Get(b.error.message), nullptr);
     EXPECT_EQ(PluginHost::UnreleasedResponses(), 1u);
-    b.release(&b);
+    const auto release = b.release;
+    const std::size_t repeated = PluginHost::RepeatedReleases();
+    release(&b);
     EXPECT_EQ(Get(b.release), nullptr);
+    EXPECT_EQ(PluginHost::UnreleasedResponses(), 0u);
+    EXPECT_EQ(PluginHost::RepeatedReleases(), repeated);
+    // A plugin that kept the function and releases the record again is counted, not crashed.
+    release(&b);
+    EXPECT_EQ(PluginHost::RepeatedReleases(), repeated + 1);
     EXPECT_EQ(PluginHost::UnreleasedResponses(), 0u);
 
     ApiResponse items = Send(kApiMethodPost, "/mox-a/v1/items/3");

@@ -1,6 +1,6 @@
 // A plugin that breaks the boundary on request, for mox-host's fault handling: GET /throw throws
 // out of its invoker, GET /malformed answers a record whose value has an unknown kind and no
-// release function.
+// release function, GET /release-twice releases a response of the host a second time.
 #include <cstring>
 #include <stdexcept>
 
@@ -10,7 +10,12 @@ namespace {
 
 int context;
 
-std::uint8_t MOX_CDECL Initialize(void*, const HostInterface*) { return 1; }
+const HostServices* services = nullptr;
+
+std::uint8_t MOX_CDECL Initialize(void*, const HostInterface* host) {
+    services = host->services;
+    return 1;
+}
 void MOX_CDECL Shutdown(void*) {}
 void MOX_CDECL QueryMemoryStats(void*, MemoryStats* stats) { std::memset(stats, 0, sizeof *stats); }
 
@@ -18,9 +23,25 @@ void MOX_CDECL Throw(ApiResponse*, const ApiRequest*) { throw std::runtime_error
 
 void MOX_CDECL Malformed(ApiResponse* response, const ApiRequest*) { response->value.tag = 0xEE; }
 
+void MOX_CDECL ReleaseNothing(ApiResponse*) {}
+
+void MOX_CDECL ReleaseTwice(ApiResponse* response, const ApiRequest*) {
+    ApiRequest request{};
+    request.method = kApiMethodGet;
+    request.path = "/mox-gameflow/v1/session";
+    ApiResponse answer{};
+    services->sendRequest(services, &answer, &request);
+    const auto release = answer.release;
+    if (release != nullptr) {
+        release(&answer);
+        release(&answer);
+    }
+    response->release = &ReleaseNothing;
+}
+
 const PluginCallbacks callbacks = {Initialize, Shutdown, QueryMemoryStats};
 
-ApiFunctionRecord functions[2];
+ApiFunctionRecord functions[3];
 ApiDescription api;
 
 }  // namespace
@@ -36,8 +57,13 @@ load_mox_end_of_game(PluginEntryTable* table) {
     functions[1].path = "/malformed";
     functions[1].method = kApiMethodGet;
     functions[1].invoker = Malformed;
+    functions[1].next = &functions[2];
+    functions[2].name = "ReleaseTwice";
+    functions[2].path = "/release-twice";
+    functions[2].method = kApiMethodGet;
+    functions[2].invoker = ReleaseTwice;
     api.functions = functions;
-    api.functionCount = 2;
+    api.functionCount = 3;
     table->version = {18, 0, 0};
     table->callbacks = &callbacks;
     table->context = &context;

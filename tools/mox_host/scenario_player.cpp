@@ -535,6 +535,11 @@ int ScenarioPlayer::Play(std::string& problem) {
         return kPluginFault;
     }
     if (s.Faulted()) status = kPluginFault;
+    if (Host::PluginHost::RepeatedReleases() != 0) {
+        s.host->RecordFault(std::to_string(Host::PluginHost::RepeatedReleases()) +
+                            " responses were released again after their release");
+        status = kPluginFault;
+    }
     if (Host::PluginHost::UnreleasedResponses() != 0) {
         s.host->RecordFault(std::to_string(Host::PluginHost::UnreleasedResponses()) +
                             " responses the host filled were never released");
