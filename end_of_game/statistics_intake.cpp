@@ -11,7 +11,7 @@
 #include "end_of_game/end_of_game_plugin.h"
 #include "end_of_game/experience_merge.h"
 #include "end_of_game/lcds/lcds_stats_conversion.h"
-#include "end_of_game/spectator_address.h"
+#include "end_of_game/observer_stats_address.h"
 #include "logging/logger.h"
 
 namespace Zarn::Client::EndOfGame {
@@ -86,8 +86,8 @@ void EndOfGamePlugin::ReceiveGameState(const Lcds::GameDTO& game) {
 }
 
 void EndOfGamePlugin::FetchSpectatorStatistics(std::uint64_t gameId) {
-    const SpectatorAddress address =
-        BuildSpectatorAddress(observerServerAddress_, observerServerPort_, platformId_, gameId);
+    const ObserverStatsAddress address =
+        BuildObserverStatsAddress(observerServerAddress_, observerServerPort_, platformId_, gameId);
     bool fetched = false;
     if (address.valid) {
         Framework::HttpRequest request;

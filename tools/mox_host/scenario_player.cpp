@@ -14,7 +14,7 @@
 #include "host/plugin_host.h"
 #include "tools/mox_host/delivery_names.h"
 #include "tools/mox_host/http_fetch.h"
-#include "tools/mox_host/spectator_server.h"
+#include "tools/mox_host/observer_server.h"
 #include "tools/mox_host/transcript_line.h"
 #include "tools/mox_host/value_match.h"
 
@@ -101,7 +101,7 @@ struct ScenarioPlayer::State {
     std::unique_ptr<Host::LoginPeer> login;
     std::map<std::string, BindingProperty, std::less<>> peers;
     std::map<std::string, std::string, std::less<>> variables;  // ${name} substitutions
-    std::unique_ptr<SpectatorServer> spectator;
+    std::unique_ptr<ObserverServer> spectator;
     // Expectations look at the transcript from here: the end of the previous run of expectation
     // steps, so that several expectations in a row check the same happenings.
     std::size_t expectedSince = 0;
@@ -184,11 +184,11 @@ struct ScenarioPlayer::State {
         if (games.Kind() != BindingKind::Structure)
             throw ScenarioError{"'spectator' is not a mapping of \"PLATFORM/GAME\" to { status, body }"};
         try {
-            spectator = std::make_unique<SpectatorServer>(games);
+            spectator = std::make_unique<ObserverServer>(games);
         } catch (const std::exception& error) {
             throw ScenarioError{error.what()};
         }
-        variables["spectator.host"] = SpectatorServer::kHost;
+        variables["spectator.host"] = ObserverServer::kHost;
         variables["spectator.port"] = std::to_string(spectator->Port());
     }
 

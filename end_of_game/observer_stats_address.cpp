@@ -1,4 +1,4 @@
-#include "end_of_game/spectator_address.h"
+#include "end_of_game/observer_stats_address.h"
 
 #include "logging/message_format.h"
 
@@ -66,9 +66,9 @@ std::string PercentEncodeSegment(std::string_view text) {
     return encoded;
 }
 
-SpectatorAddress BuildSpectatorAddress(std::string_view host, std::uint16_t port, std::string_view platformId,
-                                       std::uint64_t gameId) {
-    SpectatorAddress address;
+ObserverStatsAddress BuildObserverStatsAddress(std::string_view host, std::uint16_t port,
+                                               std::string_view platformId, std::uint64_t gameId) {
+    ObserverStatsAddress address;
     address.valid = IsValidHost(host);
     const std::string hostText = address.valid ? std::string(host) : PercentEncodeSegment(host);
     address.url = Logging::FormatMessage(kTemplate, hostText, static_cast<std::uint32_t>(port),

@@ -1,4 +1,4 @@
-#include "tools/mox_host/spectator_server.h"
+#include "tools/mox_host/observer_server.h"
 
 #include <map>
 #include <stdexcept>
@@ -21,13 +21,13 @@ struct Answer {
 
 }  // namespace
 
-struct SpectatorServer::Running {
+struct ObserverServer::Running {
     std::map<std::string, Answer> answers;  // by "PLATFORM/GAME"; read-only once serving
     httplib::Server server;
     std::thread thread;
 };
 
-SpectatorServer::SpectatorServer(const Binding::BindingProperty& games)
+ObserverServer::ObserverServer(const Binding::BindingProperty& games)
     : running_(std::make_unique<Running>()) {
     for (const auto& game : games.Fields()) {
         Answer answer;
@@ -53,7 +53,7 @@ SpectatorServer::SpectatorServer(const Binding::BindingProperty& games)
     running.thread = std::thread([&running] { running.server.listen_after_bind(); });
 }
 
-SpectatorServer::~SpectatorServer() {
+ObserverServer::~ObserverServer() {
     running_->server.stop();
     if (running_->thread.joinable()) running_->thread.join();
 }
@@ -62,13 +62,13 @@ SpectatorServer::~SpectatorServer() {
 #else
 namespace Zarn::MoxHost {
 
-struct SpectatorServer::Running {};
+struct ObserverServer::Running {};
 
-SpectatorServer::SpectatorServer(const Binding::BindingProperty&) {
+ObserverServer::ObserverServer(const Binding::BindingProperty&) {
     throw std::runtime_error("mox-host was built without an HTTP server: no spectator service");
 }
 
-SpectatorServer::~SpectatorServer() = default;
+ObserverServer::~ObserverServer() = default;
 
 }  // namespace Zarn::MoxHost
 #endif

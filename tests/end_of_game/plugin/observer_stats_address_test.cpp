@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "end_of_game/spectator_address.h"
+#include "end_of_game/observer_stats_address.h"
 
 namespace Zarn::Client::EndOfGame {
 namespace {
 
-TEST(SpectatorAddressTest, OnlyHostNamesAndAddressesReachTheRequest) {
+TEST(ObserverStatsAddressTest, OnlyHostNamesAndAddressesReachTheRequest) {
     struct Case {
         std::string host;
         std::string platformId;
@@ -38,13 +38,13 @@ TEST(SpectatorAddressTest, OnlyHostNamesAndAddressesReachTheRequest) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.host + " " + c.platformId);
-        const SpectatorAddress address = BuildSpectatorAddress(c.host, 8088, c.platformId, 99);
+        const ObserverStatsAddress address = BuildObserverStatsAddress(c.host, 8088, c.platformId, 99);
         EXPECT_EQ(address.valid, c.valid);
         EXPECT_EQ(address.url, c.url);
     }
 }
 
-TEST(SpectatorAddressTest, LongHostNamesAreRefusedInLinearTime) {
+TEST(ObserverStatsAddressTest, LongHostNamesAreRefusedInLinearTime) {
     EXPECT_FALSE(IsValidHost(std::string(64, 'a')));
     EXPECT_TRUE(IsValidHost(std::string(63, 'a') + ".b"));
     EXPECT_FALSE(IsValidHost(std::string(1 << 20, 'a')));

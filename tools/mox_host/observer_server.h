@@ -11,14 +11,14 @@
 
 namespace Zarn::MoxHost {
 
-class SpectatorServer {
+class ObserverServer {
 public:
     // `games` maps "PLATFORM/GAME" to { status, body }. Throws std::runtime_error when no port
     // can be bound.
-    explicit SpectatorServer(const Binding::BindingProperty& games);
-    ~SpectatorServer();
-    SpectatorServer(const SpectatorServer&) = delete;
-    SpectatorServer& operator=(const SpectatorServer&) = delete;
+    explicit ObserverServer(const Binding::BindingProperty& games);
+    ~ObserverServer();
+    ObserverServer(const ObserverServer&) = delete;
+    ObserverServer& operator=(const ObserverServer&) = delete;
 
     static constexpr const char* kHost = "127.0.0.1";
     int Port() const noexcept { return port_; }

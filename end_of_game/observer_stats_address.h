@@ -11,15 +11,15 @@
 
 namespace Zarn::Client::EndOfGame {
 
-struct SpectatorAddress {
+struct ObserverStatsAddress {
     // The address to request; when the host is not valid, the address as it would have been, with
     // the host percent-encoded, for the log line that says it could not be had.
     std::string url;
     bool valid = false;
 };
 
-SpectatorAddress BuildSpectatorAddress(std::string_view host, std::uint16_t port, std::string_view platformId,
-                                       std::uint64_t gameId);
+ObserverStatsAddress BuildObserverStatsAddress(std::string_view host, std::uint16_t port,
+                                               std::string_view platformId, std::uint64_t gameId);
 
 // A DNS name (letters, digits, '-' and '.' in labels of 1 to 63 characters), a dotted IPv4 address,
 // or an IPv6 address in brackets.
