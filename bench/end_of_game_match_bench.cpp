@@ -2,8 +2,11 @@
 // a long-running client session meets them: login, the game client starting, the game ending, the
 // server's statistics (the ten-player match of shared/bench-inputs/gen.py), the client stopping,
 // the block read by the end-of-game screen and dismissed. No transcript is kept; an observer counts
-// the boundary records of one match by kind, and the plugin's own counters give its bytes and
-// allocations per match.
+// the boundary records of one match by kind (without event payloads), and the plugin's own
+// counters give its bytes and allocations per match.
+//
+// MOX_MATCH_BENCH_BASELINE=PATH adds WholeMatch/baseline, the same match through another build of
+// the plugin library, so an older build and this one are measured side by side in one run.
 //
 // MatchMemoryLine plays 10,000 matches in one process and reports the plugin's bytes in use after
 // each dismiss (first, last, min, max): a flat line means nothing of a match stays behind.
@@ -12,6 +15,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -49,7 +53,7 @@ BindingProperty ResourceEvent(std::string_view uri, std::string_view type, const
 
 class MatchSession {
 public:
-    MatchSession() : host_(Options()), login_(host_) {
+    explicit MatchSession(const char* plugin) : host_(Options()), login_(host_) {
         std::ifstream file(std::string(MOX_BENCH_INPUT_DIR) + "/match.json", std::ios::binary);
         std::ostringstream text;
         text << file.rdbuf();
@@ -87,7 +91,7 @@ public:
                              [](const Host::HostRequest&) { return Host::HostReply::Status(204); });
         host_.SetObserver(
             [this](const BoundaryRecord& record) { ++counts_[static_cast<std::size_t>(record.kind)]; });
-        ok_ = host_.Load(MOX_END_OF_GAME_PLUGIN).Succeeded() && host_.Initialize();
+        ok_ = host_.Load(plugin).Succeeded() && host_.Initialize();
         host_.RunUntilIdle();
         read_.method = "GET";
         read_.path = "/mox-end-of-game/v1/eog-stats-block";
@@ -118,6 +122,7 @@ private:
     static Host::HostOptions Options() {
         Host::HostOptions options;
         options.keepTranscript = false;
+        options.recordEventPayloads = false;
         return options;
     }
 
@@ -138,8 +143,8 @@ private:
 
 std::uint64_t InUse(const MemoryStats& stats) { return stats.bytesAllocated - stats.bytesFreed; }
 
-void WholeMatch(benchmark::State& state) {
-    MatchSession session;
+void WholeMatch(benchmark::State& state, const char* plugin) {
+    MatchSession session(plugin);
     if (!session.Ok() || !session.Play()) return state.SkipWithError("the match did not run through");
     session.Counts().fill(0);
     const MemoryStats before = session.Memory();
@@ -167,12 +172,11 @@ void WholeMatch(benchmark::State& state) {
     state.counters["records_per_match"] = static_cast<double>(calls) / n;
     if (session.Memory().bytesAllocated == 0) state.SkipWithError("the plugin counts no allocations");
 }
-BENCHMARK(WholeMatch)->Unit(benchmark::kMicrosecond);
 
 void MatchMemoryLine(benchmark::State& state) {
     constexpr int kMatches = 10000;
     for (auto _ : state) {
-        MatchSession session;
+        MatchSession session(MOX_END_OF_GAME_PLUGIN);
         if (!session.Ok()) return state.SkipWithError("the plugin did not start");
         std::uint64_t first = 0, last = 0, low = UINT64_MAX, high = 0;
         for (int match = 0; match < kMatches; ++match) {
@@ -194,4 +198,15 @@ BENCHMARK(MatchMemoryLine)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::RegisterBenchmark("WholeMatch", WholeMatch, MOX_END_OF_GAME_PLUGIN)
+        ->Unit(benchmark::kMicrosecond);
+    if (const char* baseline = std::getenv("MOX_MATCH_BENCH_BASELINE"); baseline && *baseline)
+        benchmark::RegisterBenchmark("WholeMatch/baseline", WholeMatch, baseline)
+            ->Unit(benchmark::kMicrosecond);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -437,6 +437,60 @@ void ConvertStruct(const BindingRegistry& registry, const TypeDescriptor& type, 
     }
 }
 
+namespace {
+
+// The top-level fields of a struct record that hold any value (a BindingProperty member).
+bool HoldsDocument(const FieldRecord& field) {
+    return field.Type().Kind() == NativeTypeKind::Object && !field.SecondType().has_value();
+}
+
+BindingProperty& MemberAt(void* native, const FieldRecord& field) {
+    return *reinterpret_cast<BindingProperty*>(static_cast<unsigned char*>(native) + field.Offset());
+}
+
+}  // namespace
+
+void AssignStructTakingDocuments(const BindingRegistry& registry, const TypeDescriptor& type,
+                                 BindingProperty& input, void* native, std::string_view name,
+                                 BindingResult& result) {
+    if (result.Failed()) return;
+    const TypeRecord* record = type.Record();
+    std::vector<std::pair<const FieldRecord*, BindingProperty>> taken;
+    if (record != nullptr && !record->IsEnumeration() && input.Kind() == BindingKind::Structure) {
+        for (const FieldRecord& field : record->Fields()) {
+            if (!HoldsDocument(field) || input.Field(field.Key()).Kind() == BindingKind::Empty) continue;
+            BindingProperty& slot = input.WriteField(field.Key());
+            taken.emplace_back(&field, std::move(slot));
+            // A present field stays present, so the required-field rules see what they saw before.
+            slot.SetBool(false);
+        }
+    }
+    AssignStruct(registry, type, input, native, name, result);
+    if (result.Failed()) return;
+    for (auto& [field, document] : taken) MemberAt(native, *field) = std::move(document);
+}
+
+void ConvertStructTakingDocuments(const BindingRegistry& registry, const TypeDescriptor& type, void* native,
+                                  BindingProperty& output, BindingResult& result) {
+    if (result.Failed()) return;
+    const TypeRecord* record = type.Record();
+    std::vector<std::pair<const FieldRecord*, BindingProperty>> taken;
+    if (record != nullptr && !record->IsEnumeration()) {
+        for (const FieldRecord& field : record->Fields()) {
+            if (!HoldsDocument(field)) continue;
+            BindingProperty& member = MemberAt(native, field);
+            // Values an omit-when-default field leaves out stay where they are (they are small).
+            if (IsDefaultValue(member)) continue;
+            taken.emplace_back(&field, std::move(member));
+            // Not a default either, so the field is written where the document goes.
+            member.SetBool(true);
+        }
+    }
+    ConvertStruct(registry, type, native, output, result);
+    if (result.Failed()) return;
+    for (auto& [field, document] : taken) output.WriteField(field->Key()) = std::move(document);
+}
+
 bool IsDefaultStruct(const BindingRegistry& registry, const TypeDescriptor& type, const void* native) {
     // Converts to a structure of size 0 only when every field is left out.
     const TypeRecord* record = type.Record();

@@ -9,6 +9,14 @@
 // structure with one field per entry) or std::optional of a registered struct (absent converts to empty;
 // a non-empty input is assigned into the engaged optional); anything else fails to compile.
 //
+//   AssignTakingDocuments(registry, input, native, name, result)
+//   ConvertTakingDocuments(registry, native, output, result)
+//                                                   the same for a registered struct, except that its
+//                                                   top-level BindingProperty fields are moved, not
+//                                                   copied: events carry whole documents of many
+//                                                   kilobytes. The source's documents are left empty
+//                                                   or replaced by a placeholder.
+//
 // Both report into the BindingResult they are given and do nothing when it has already failed, so a chain
 // of conversions reports its first failure. A failed Assign may leave a structure partly assigned: fields
 // before the failing one keep their new values. `name` is the name used in messages; fields are named by
@@ -299,6 +307,22 @@ void Convert(const BindingRegistry& registry, const T& native, BindingProperty& 
              BindingResult& result) {
     if (result.Failed()) return;
     NativeTraits<T>::Convert(registry, DescribeNative<T>(registry), native, output, result);
+}
+
+template <typename T>
+void AssignTakingDocuments(const BindingRegistry& registry, BindingProperty& input, T& native,
+                           std::string_view name, BindingResult& result) {
+    static_assert(detail::IsStructCandidate<T>(), "AssignTakingDocuments needs a registered struct");
+    if (result.Failed()) return;
+    detail::AssignStructTakingDocuments(registry, DescribeNative<T>(registry), input, &native, name, result);
+}
+
+template <typename T>
+void ConvertTakingDocuments(const BindingRegistry& registry, T& native, BindingProperty& output,
+                            BindingResult& result) {
+    static_assert(detail::IsStructCandidate<T>(), "ConvertTakingDocuments needs a registered struct");
+    if (result.Failed()) return;
+    detail::ConvertStructTakingDocuments(registry, DescribeNative<T>(registry), &native, output, result);
 }
 
 }  // namespace Zarn::Binding

@@ -264,9 +264,15 @@ void AppModule::EndWait() {
 
 Binding::BindingResult AppModule::SendEvent(std::string_view name, const PluginResourceEvent& payload,
                                             std::uint32_t flag) {
+    PluginResourceEvent copy = payload;
+    return SendEvent(name, std::move(copy), flag);
+}
+
+Binding::BindingResult AppModule::SendEvent(std::string_view name, PluginResourceEvent&& payload,
+                                            std::uint32_t flag) {
     Binding::BindingResult result;
     Binding::BindingProperty value;
-    Binding::Convert(Registry(), payload, value, result);
+    Binding::ConvertTakingDocuments(Registry(), payload, value, result);
     if (result.Failed()) return result;
     const std::string resourceName = ResourceEventName(payload.uri);
     FlatHolder holder;

@@ -134,9 +134,12 @@ public:
     void PublishResource(PluginResourceEventType type, std::string_view address, const T& record);
     void PublishResourceDeleted(std::string_view address);
 
-    // Sends `payload` under its resource event name and, when different, under `name`.
+    // Sends `payload` under its resource event name and, when different, under `name`. The
+    // second form takes the payload's value over instead of copying it.
     using HostModule::SendEvent;
     Binding::BindingResult SendEvent(std::string_view name, const PluginResourceEvent& payload,
+                                     std::uint32_t flag);
+    Binding::BindingResult SendEvent(std::string_view name, PluginResourceEvent&& payload,
                                      std::uint32_t flag);
 
     // A local request; the value of the response is ignored.
@@ -284,7 +287,7 @@ void AppModule::SubscribeLcds(std::string_view typeName, std::function<void(cons
         if (result.Succeeded()) handler(body);
     });
     SubscribeToHostEvent<PluginLcdsEvent>(
-        LcdsEventName(typeName), [this](const PluginLcdsEvent& event) { ReceiveLcdsEvent(event); }, 1);
+        LcdsEventName(typeName), [this](PluginLcdsEvent& event) { ReceiveLcdsEvent(event); }, 1);
 }
 
 template <typename T>
@@ -295,7 +298,7 @@ void AppModule::PublishResource(PluginResourceEventType type, std::string_view a
     if (result.Failed()) return;
     event.uri = address;
     event.eventType = type;
-    SendEvent("OnJsonApiEvent", event, 0);
+    SendEvent("OnJsonApiEvent", std::move(event), 0);
 }
 
 template <typename T>

@@ -98,15 +98,16 @@ void HostModule::DispatchResourceEvent(const PluginResourceEvent& received) {
     for (const ResourceHandler& handler : matched) handler(*event);
 }
 
-void HostModule::ReceiveLcdsEvent(const PluginLcdsEvent& event) {
+void HostModule::ReceiveLcdsEvent(PluginLcdsEvent& event) {
     if (lcdsHandlers_.find(event.typeName) == lcdsHandlers_.end()) return;
+    std::string label = Logging::FormatMessage("Event: OnLcdsEvent (%1)", event.typeName);
     ScheduleCallback(
-        Logging::FormatMessage("Event: OnLcdsEvent (%1)", event.typeName),
-        [this, copy = event] {
-            auto found = lcdsHandlers_.find(copy.typeName);
+        label,
+        [this, received = std::move(event)] {
+            auto found = lcdsHandlers_.find(received.typeName);
             if (found == lcdsHandlers_.end()) return;
             const LcdsHandler handler = found->second;
-            handler(copy);
+            handler(received);
         },
         Clock::now());
 }

@@ -74,9 +74,10 @@ public:
     virtual void EndWait() = 0;
 
     // Subscribes `handler` to the host event `name` with a payload converted to Payload (one of
-    // the host types); a handler already stored under the name is replaced.
+    // the host types); a handler already stored under the name is replaced. The payload is the
+    // handler's to keep: it is discarded afterwards, so its documents may be moved out.
     template <typename Payload>
-    void SubscribeToHostEvent(std::string_view name, std::function<void(const Payload&)> handler,
+    void SubscribeToHostEvent(std::string_view name, std::function<void(Payload&)> handler,
                               std::uint32_t flag);
 
     // Runs `function` once, on a host callback, at or after `deadline`. Any thread.
@@ -114,7 +115,7 @@ protected:
     // A resource event as the resource dispatcher receives it.
     void DispatchResourceEvent(const PluginResourceEvent& event);
     // An LCDS message: deferred to a zero-delay timer when a handler for its type exists.
-    void ReceiveLcdsEvent(const PluginLcdsEvent& event);
+    void ReceiveLcdsEvent(PluginLcdsEvent& event);
 
     PluginHandle handle_ = 0;
     std::string shortName_;
@@ -127,8 +128,8 @@ private:
     };
     template <typename Payload>
     struct TypedHostEventHandler final : HostEventHandler {
-        explicit TypedHostEventHandler(std::function<void(const Payload&)> f) : function(std::move(f)) {}
-        std::function<void(const Payload&)> function;
+        explicit TypedHostEventHandler(std::function<void(Payload&)> f) : function(std::move(f)) {}
+        std::function<void(Payload&)> function;
     };
     struct TimerEntry {
         HostModule* module;
@@ -156,7 +157,7 @@ private:
 };
 
 template <typename Payload>
-void HostModule::SubscribeToHostEvent(std::string_view name, std::function<void(const Payload&)> handler,
+void HostModule::SubscribeToHostEvent(std::string_view name, std::function<void(Payload&)> handler,
                                       std::uint32_t flag) {
     StoreHostEventHandler(name, std::make_shared<TypedHostEventHandler<Payload>>(std::move(handler)));
     const std::string text(name);
@@ -177,7 +178,7 @@ void MOX_CDECL HostModule::DispatchHostEvent(const HostEvent* event) {
         Binding::BindingResult result = Binding::FromFlat(event->payload, value, "<result>");
         if (result.Failed()) return;
         Payload payload{};
-        Binding::Assign(*module.registry_, value, payload, "<result>", result);
+        Binding::AssignTakingDocuments(*module.registry_, value, payload, "<result>", result);
         if (result.Failed()) return;
         typed->function(payload);
     } catch (const std::exception& error) {

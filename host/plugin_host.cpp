@@ -237,12 +237,14 @@ public:
             record.kind = BoundaryKind::kEvent;
             record.name = event->name;
             record.flag = event->flag;
-            Binding::BindingResult read = Binding::FromFlat(event->payload, record.payload, "<payload>");
+            BindingProperty payload;
+            Binding::BindingResult read = Binding::FromFlat(event->payload, payload, "<payload>");
             if (read.Failed()) {
                 return Fault(host, "sendEvent " + record.name +
                                        " with a malformed payload: " + std::string(read.Message()));
             }
-            host.Deliver(record.name, record.payload, record.flag);
+            if (host.options_.recordEventPayloads) record.payload = payload;
+            host.Deliver(record.name, std::move(payload), record.flag);
             host.Record(std::move(record));
         });
     }
@@ -596,7 +598,7 @@ void PluginHost::DeliverNow(const std::string& name, const BindingProperty& payl
         record.kind = BoundaryKind::kDeliver;
         record.name = name;
         record.flag = flag;
-        record.payload = payload;
+        if (options_.recordEventPayloads) record.payload = payload;
         Record(std::move(record));
         PluginCallScope scope(*this);
         callback(&event);

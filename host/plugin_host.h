@@ -39,6 +39,9 @@ struct HostOptions {
     // Off, records go to the observer only: a long run (a benchmark, many matches) neither grows
     // nor pays for the copy. Faults are counted either way.
     bool keepTranscript = true;
+    // Off, the records of delivered and sent events carry no payload: an observer that only counts
+    // records spares the copy of every event's value.
+    bool recordEventPayloads = true;
 };
 
 enum class HostState {

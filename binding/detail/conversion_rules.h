@@ -41,6 +41,12 @@ void AssignStruct(const BindingRegistry& registry, const TypeDescriptor& type, c
 void ConvertStruct(const BindingRegistry& registry, const TypeDescriptor& type, const void* native,
                    BindingProperty& output, BindingResult& result);
 bool IsDefaultStruct(const BindingRegistry& registry, const TypeDescriptor& type, const void* native);
+// AssignStruct and ConvertStruct that move the struct's top-level Object fields instead of copying them.
+void AssignStructTakingDocuments(const BindingRegistry& registry, const TypeDescriptor& type,
+                                 BindingProperty& input, void* native, std::string_view name,
+                                 BindingResult& result);
+void ConvertStructTakingDocuments(const BindingRegistry& registry, const TypeDescriptor& type, void* native,
+                                  BindingProperty& output, BindingResult& result);
 // Whether a value is one an omit-when-default field leaves out.
 bool IsDefaultValue(const BindingProperty& value);
 

@@ -505,5 +505,64 @@ TEST_F(NativeConversionTest, MapsBothWays) {
     EXPECT_EQ(result.Message(), "Value z for 'm' of type int32 is in an incorrect format");
 }
 
+// An event as the host delivers it: a small envelope around a document of any size.
+struct Envelope {
+    std::string uri;
+    BindingProperty data;
+    BindingProperty note;
+};
+
+TEST_F(NativeConversionTest, TakingDocumentsGivesWhatCopyingGivesWithoutTheCopy) {
+    constexpr FieldFlags omit = FieldFlags::kOmitWhenDefault;
+    RegisterStruct<Envelope>(registry, "Test.Envelope")
+        .Field("uri", &Envelope::uri)
+        .Field("data", &Envelope::data, "", FieldFlags::kRequired)
+        .Field("note", &Envelope::note, "", omit);
+    const BindingProperty document =
+        Structure({{"players", Collection({Structure({{"name", Text("Ana")}}), Text("x")})}});
+    struct Row {
+        const char* what;
+        BindingProperty input;
+    };
+    const Row rows[] = {
+        {"document and note", Structure({{"uri", Text("/a")}, {"data", document}, {"note", Signed(3)}})},
+        {"default note", Structure({{"uri", Text("/a")}, {"data", document}, {"note", Bool(false)}})},
+        {"scalar document", Structure({{"data", Signed(0)}})},
+        {"no document", Structure({{"uri", Text("/a")}})},
+        {"not a structure", Text("/a")},
+    };
+    for (const Row& row : rows) {
+        Envelope copied, taken;
+        BindingResult copiedResult, takenResult;
+        Assign(registry, row.input, copied, "e", copiedResult);
+        {
+            BindingProperty input = row.input;
+            AssignTakingDocuments(registry, input, taken, "e", takenResult);
+        }  // the taken values outlive the tree they came from
+        EXPECT_EQ(takenResult.Message(), copiedResult.Message()) << row.what;
+        if (copiedResult.Failed()) continue;
+        EXPECT_EQ(taken.uri, copied.uri) << row.what;
+        EXPECT_EQ(taken.data, copied.data) << row.what;
+        EXPECT_EQ(taken.note, copied.note) << row.what;
+
+        BindingProperty convertedCopy, convertedTaken;
+        Convert(registry, copied, convertedCopy, copiedResult);
+        ConvertTakingDocuments(registry, taken, convertedTaken, takenResult);
+        ASSERT_TRUE(takenResult.Succeeded()) << row.what;
+        EXPECT_EQ(convertedTaken, convertedCopy) << row.what;
+        std::vector<std::string> copiedNames, takenNames;
+        for (const BindingField& field : convertedCopy.Fields()) copiedNames.emplace_back(field.Name());
+        for (const BindingField& field : convertedTaken.Fields()) takenNames.emplace_back(field.Name());
+        EXPECT_EQ(takenNames, copiedNames) << row.what;
+    }
+
+    BindingProperty input = Structure({{"uri", Text("/a")}, {"data", document}});
+    Envelope taken;
+    BindingResult result;
+    AssignTakingDocuments(registry, input, taken, "e", result);
+    EXPECT_EQ(taken.data, document);
+    EXPECT_NE(input.Field("data"), document);  // moved, not copied
+}
+
 }  // namespace
 }  // namespace Zarn::Binding

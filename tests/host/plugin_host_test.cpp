@@ -242,6 +242,31 @@ TEST_F(PluginHostTest, PublishedEventsAreRecordedAsOwnedCopiesAndReachSubscriber
     EXPECT_EQ(host.FaultCount(), 0u);
 }
 
+TEST(PluginHostWithoutEventPayloads, RecordsEventsBareAndStillDeliversTheirValues) {
+    FakePlugin plugin;
+    FakePlugin::current = &plugin;
+    {
+        HostOptions options;
+        options.recordEventPayloads = false;
+        PluginHost host(options);
+        plugin.onInitialize = [&] { plugin.Subscribe("Echo"); };
+        ASSERT_TRUE(host.Load(&FakePlugin::Entry).Succeeded());
+        ASSERT_TRUE(host.Initialize());
+        plugin.SendText("Echo", "payload");
+        host.RunUntilIdle();
+        EXPECT_THAT(plugin.events, ElementsAre("Echo:payload"));
+        std::vector<std::string> events;
+        for (const BoundaryRecord& record : host.Transcript()) {
+            if (record.kind != BoundaryKind::kEvent && record.kind != BoundaryKind::kDeliver) continue;
+            events.push_back(std::string(BoundaryKindName(record.kind)) + " " + record.name);
+            EXPECT_EQ(record.payload.Kind(), Zarn::Binding::BindingKind::Empty) << record.name;
+        }
+        EXPECT_THAT(events, ElementsAre("event Echo", "deliver Echo"));
+        host.Shutdown();
+    }
+    FakePlugin::current = nullptr;
+}
+
 TEST_F(PluginHostTest, MalformedRecordsFromThePluginBecomeFaults) {
     Start();
     const HostServices* s = plugin.Services();
