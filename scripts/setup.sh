@@ -11,8 +11,9 @@ packages=(
   rapidjson-dev "libyaml-dev:$(dpkg --print-architecture)"
   # reference host
   libcpp-httplib-dev libcli11-dev
-  # tests and benchmarks; qemu-user runs the 32-bit tests where the kernel cannot
-  googletest libgtest-dev libbenchmark-dev qemu-user
+  # tests and benchmarks; qemu-user runs the 32-bit tests where the kernel cannot; the browser
+  # and its WebDriver load mox-host's end-of-game page
+  googletest libgtest-dev libbenchmark-dev qemu-user chromium chromium-driver
   # peers measured by the benchmarks only
   nlohmann-json3-dev libyaml-cpp-dev libmsgpack-cxx-dev libsimdjson-dev
 )
