@@ -110,7 +110,9 @@ class Refusals(unittest.TestCase):
              {"Authorization": "Bearer " + served.secret[:32]}, 401, ""),
             ("wrong password", "PUT", SESSION, {"phase": "X"}, None, served.basic(password=wrong), 401, ""),
             ("wrong user", "PUT", SESSION, {"phase": "X"}, None, served.basic(user="admin"), 401, ""),
-            ("wrong cookie", "GET", "/", None, None, {"Cookie": "mox-host-token=" + wrong}, 401, ""),
+            ("wrong cookie", "GET", "/", None, None, {"Cookie": "a=1; mox-host-token=" + wrong}, 401, ""),
+            ("the secret in another cookie", "GET", "/", None, None,
+             {"Cookie": "xmox-host-token=" + served.secret}, 401, ""),
             ("wrong sign-in token", "GET", "/?token=" + wrong, None, None, {}, 401, ""),
             ("oversized", "PUT", SESSION, too_big, "application/json", None, 413, ""),
             ("malformed peer body", "PUT", SESSION, b"{\"phase\":", "application/json", None, 400, "offset"),
@@ -145,7 +147,8 @@ class Refusals(unittest.TestCase):
     def test_right_credentials_each_way(self):
         served = self.served
         for what, headers in [("bearer", served.bearer()), ("basic", served.basic()),
-                              ("bearer, scheme in lower case", {"Authorization": "bearer " + served.secret})]:
+                              ("bearer, scheme in lower case", {"Authorization": "bearer " + served.secret}),
+                              ("cookie among others", {"Cookie": "a=1; mox-host-token=" + served.secret + "; b=2"})]:
             with self.subTest(what):
                 self.assertEqual(served.request("GET", SESSION, headers=headers)[0], 200)
 
