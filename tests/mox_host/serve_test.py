@@ -68,7 +68,10 @@ class MatchOverHttp(unittest.TestCase):
                                 for r in transcript))
             self.assertTrue(any(r["kind"] == "call" and r["path"] == STATS for r in transcript))
 
-            # Peer resources go away too; what is neither a function nor a resource is 404.
+            # A merge patch's null removes a key; peer resources go away too; what is neither a
+            # function nor a resource is 404.
+            self.assertEqual(served.json("PATCH", SESSION, {"gameData": None, "phase": "Lobby"}),
+                             {"gameClient": {"running": False}, "phase": "Lobby"})
             served.json("DELETE", SESSION, expect=204)
             served.json("GET", SESSION, expect=404)
             served.json("GET", "/mox-nothing/v1/here", expect=404)

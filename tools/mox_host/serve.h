@@ -18,6 +18,7 @@
 //   GET/PUT/POST/PATCH/DELETE on any other address: the simulated peer resource there
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
