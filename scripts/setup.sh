@@ -12,8 +12,9 @@ packages=(
   # reference host
   libcpp-httplib-dev libcli11-dev
   # tests and benchmarks; qemu-user runs the 32-bit tests where the kernel cannot; valgrind
-  # checks the sample scenarios for leaks and memory errors
-  googletest libgtest-dev libbenchmark-dev qemu-user valgrind
+  # checks the sample scenarios for leaks and memory errors; the browser and its WebDriver load
+  # mox-host's end-of-game page
+  googletest libgtest-dev libbenchmark-dev qemu-user valgrind chromium chromium-driver
   # peers measured by the benchmarks only
   nlohmann-json3-dev libyaml-cpp-dev libmsgpack-cxx-dev libsimdjson-dev
 )

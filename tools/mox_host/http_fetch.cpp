@@ -13,6 +13,14 @@
 
 namespace Zarn::MoxHost {
 
+bool IsLoopbackAddress(const std::string& host) {
+    if (host == "localhost") return true;
+    in_addr v4{};
+    if (::inet_pton(AF_INET, host.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
+    in6_addr v6{};
+    return ::inet_pton(AF_INET6, host.c_str(), &v6) == 1 && IN6_IS_ADDR_LOOPBACK(&v6);
+}
+
 #if MOX_HOST_HAS_HTTP
 namespace {
 
@@ -53,20 +61,12 @@ std::optional<Target> ParseHttpUrl(std::string_view url) {
     return target;
 }
 
-bool IsLoopback(const std::string& host) {
-    if (host == "localhost") return true;
-    in_addr v4{};
-    if (::inet_pton(AF_INET, host.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
-    in6_addr v6{};
-    return ::inet_pton(AF_INET6, host.c_str(), &v6) == 1 && IN6_IS_ADDR_LOOPBACK(&v6);
-}
-
 }  // namespace
 
 Host::ExternalReply FetchOverHttp(const Host::ExternalCall& call) {
     const std::optional<Target> target = ParseHttpUrl(call.url);
     if (!target) return Host::ExternalReply::Failure("not an http URL: " + call.url);
-    if (!IsLoopback(target->host))
+    if (!IsLoopbackAddress(target->host))
         return Host::ExternalReply::Failure("mox-host contacts loopback addresses only, not " + target->host);
     if (call.methodName.empty()) return Host::ExternalReply::Failure("the request has no method");
 

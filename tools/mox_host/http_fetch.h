@@ -3,12 +3,17 @@
 // server), and a scenario naming another address must not reach out of the machine.
 #pragma once
 
+#include <string>
+
 #include "host/external_call.h"
 
 namespace Zarn::MoxHost {
 
 // Connect and read each give up after this long, or after the plugin's timeout when shorter.
 inline constexpr unsigned kHttpTimeoutMilliseconds = 5000;
+
+// "localhost", an address of 127.0.0.0/8 or ::1.
+bool IsLoopbackAddress(const std::string& host);
 
 // The reply the server gave, or a failure saying why none came (refused address, unreadable URL,
 // connection error, timeout).

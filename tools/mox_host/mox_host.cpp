@@ -22,6 +22,7 @@
 #include "tools/mox_host/api_description.h"
 #include "tools/mox_host/scenario_file.h"
 #include "tools/mox_host/scenario_player.h"
+#include "tools/mox_host/serve.h"
 #include "tools/mox_host/transcript_line.h"
 
 namespace {
@@ -129,6 +130,18 @@ int Main(int argc, char** argv) {
     run->add_flag("--jsonl", jsonl, "Print the transcript, one JSON object a line, instead of the account");
     run->add_option("--transcript", transcript, "Also write the transcript to this file");
 
+    ServeOptions serving;
+    CLI::App* serve = app.add_subcommand("serve", "Keep the plugin running behind a local HTTP API");
+    serve->add_option("SCENARIO", scenario, "Scenario played first (default: the built-in one's peers)");
+    serve->add_option("--plugin", plugin, "Plugin library")->capture_default_str();
+    serve->add_option("--port", serving.port, "TCP port; 0 lets the system pick one")
+        ->check(CLI::Range(0, 65535))
+        ->capture_default_str();
+    serve->add_option("--lockfile", serving.lockfilePath, "Where the port and the secret are written")
+        ->capture_default_str();
+    serve->add_option("--listen", serving.listen, "Address to listen on (anything but loopback warns)")
+        ->capture_default_str();
+
     CLI::App* describe = app.add_subcommand("describe", "Print the plugin's API description as JSON");
     describe->add_option("--plugin", plugin, "Plugin library")->capture_default_str();
 
@@ -143,6 +156,14 @@ int Main(int argc, char** argv) {
         return kScenarioUnusable;
     }
     if (*describe) return Describe(plugin);
+    if (*serve) {
+        serving.scenarioPath = scenario;
+        serving.pluginPath = plugin;
+        serving.watch = CatchCrashes;
+        const int status = Serve(serving);
+        playing = nullptr;
+        return status;
+    }
     return Run(scenario, plugin, jsonl, transcript);
 }
 

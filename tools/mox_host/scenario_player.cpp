@@ -107,6 +107,8 @@ struct ScenarioPlayer::State {
     std::size_t expectedSince = 0;
     bool windowEnds = false;
     std::size_t faultsSeen = 0;
+    bool everFaulted = false;
+    std::size_t nextStep = 0;  // the index the next step played is given
     std::size_t idleYields = 0;
     std::function<void()> abandon;
 
@@ -235,7 +237,53 @@ struct ScenarioPlayer::State {
     bool Faulted() {
         const bool faulted = host->FaultCount() > faultsSeen;
         faultsSeen = host->FaultCount();
+        everFaulted = everFaulted || faulted;
         return faulted;
+    }
+
+    // Runs `body`, turning what it throws into a status: the scenario's own error, or an
+    // exception of the plugin's, out of one of its calls (nothing else on these paths throws).
+    template <typename Body>
+    int Guarded(std::string& problem, Body&& body) {
+        try {
+            return body();
+        } catch (const ScenarioError& error) {
+            problem = error.text;
+            return kScenarioUnusable;
+        } catch (const std::exception& error) {
+            host->RecordFault(std::string("a call of the plugin threw: ") + error.what());
+            return kPluginFault;
+        } catch (...) {
+            host->RecordFault("a call of the plugin threw");
+            return kPluginFault;
+        }
+    }
+
+    // Plays the step with this index: its record, the operation, and the expectation's record.
+    int PlayStep(std::size_t index, const BindingProperty& step, std::string& problem) {
+        std::string_view op;
+        for (std::string_view candidate : kOperations)
+            if (step.HasField(candidate)) {
+                op = candidate;
+                break;
+            }
+        if (op.empty()) {
+            problem =
+                "step " + std::to_string(index) + ": no known operation in " + Encodings::WriteJson(step);
+            return kScenarioUnusable;
+        }
+        EmitStep(index, op, Target(op, step));
+        std::optional<std::string> mismatch = Step(op, step);
+        if (Faulted()) return kPluginFault;
+        if (mismatch) {
+            problem = "step " + std::to_string(index) + " (" + std::string(op) + " " + Target(op, step) +
+                      "): " + *mismatch;
+            EmitExpect(false, index, problem);
+            return kExpectationFailed;
+        }
+        if (op.rfind("expect", 0) == 0 || (op == "call" && step.HasField("expect")))
+            EmitExpect(true, index, {});
+        return kScenarioPassed;
     }
 
     void RunUntilIdle() { host->RunUntilIdle(); }
@@ -447,12 +495,20 @@ BindingProperty ScenarioPlayer::Peer(const std::string& address) const {
 }
 
 int ScenarioPlayer::Play(std::string& problem) {
+    const int status = Start(problem);
+    const int finished = Finish();
+    if (status == kScenarioUnusable) return status;
+    return finished == kPluginFault ? finished : status;
+}
+
+int ScenarioPlayer::Start(std::string& problem, Host::ClockMode clock) {
     State& s = *state_;
     if (s.scenario.Kind() != BindingKind::Structure) {
         problem = "the scenario is not a mapping";
         return kScenarioUnusable;
     }
     Host::HostOptions options;
+    options.clock = clock;
     if (s.scenario.Field("host").HasField("version")) {
         std::optional<PluginApiVersion> version =
             ParseVersion(Text(s.scenario.Field("host").Field("version")));
@@ -475,8 +531,7 @@ int ScenarioPlayer::Play(std::string& problem) {
         }
     });
 
-    int status = kScenarioPassed;
-    try {
+    return s.Guarded(problem, [&] {
         s.SetUpPeers();
         if (s.host->Load(s.pluginPath).Failed() || !s.host->Initialize()) {
             s.Faulted();
@@ -492,49 +547,57 @@ int ScenarioPlayer::Play(std::string& problem) {
             problem = "'steps' is not a list";
             return kScenarioUnusable;
         }
-        for (std::size_t index = 0; index < steps.Size() && status == kScenarioPassed; ++index) {
-            const BindingProperty& step = steps.Element(index);
-            std::string_view op;
-            for (std::string_view candidate : kOperations)
-                if (step.HasField(candidate)) {
-                    op = candidate;
-                    break;
-                }
-            if (op.empty()) {
-                problem =
-                    "step " + std::to_string(index) + ": no known operation in " + Encodings::WriteJson(step);
-                return kScenarioUnusable;
-            }
-            s.EmitStep(index, op, State::Target(op, step));
-            std::optional<std::string> mismatch = s.Step(op, step);
-            if (s.Faulted()) {
-                status = kPluginFault;
-            } else if (mismatch) {
-                problem = "step " + std::to_string(index) + " (" + std::string(op) + " " +
-                          State::Target(op, step) + "): " + *mismatch;
-                s.EmitExpect(false, index, problem);
-                status = kExpectationFailed;
-            } else if (op.rfind("expect", 0) == 0 || (op == "call" && step.HasField("expect"))) {
-                s.EmitExpect(true, index, {});
-            }
+        for (std::size_t index = 0; index < steps.Size(); ++index) {
+            const int status = s.PlayStep(index, steps.Element(index), problem);
+            if (status != kScenarioPassed) return status;
         }
+        s.nextStep = steps.Size();
+        return kScenarioPassed;
+    });
+}
+
+int ScenarioPlayer::Perform(const BindingProperty& step, std::string& problem) {
+    State& s = *state_;
+    if (!s.host || s.host->State() != Host::HostState::kInitialized) {
+        problem = "the plugin is not running";
+        return kScenarioUnusable;
+    }
+    return s.Guarded(problem, [&] { return s.PlayStep(s.nextStep++, step, problem); });
+}
+
+Host::CallResult ScenarioPlayer::Call(const Host::PluginCall& call) {
+    State& s = *state_;
+    Host::CallResult result;
+    std::string problem;
+    const int status = s.Guarded(problem, [&] {
+        result = s.host->Call(call);
+        s.RunUntilIdle();
+        return kScenarioPassed;
+    });
+    s.Faulted();
+    if (status != kScenarioPassed) {
+        result = {};
+        result.status = 500;
+        result.error = "The plugin's call threw";
+    }
+    return result;
+}
+
+int ScenarioPlayer::Finish() {
+    State& s = *state_;
+    if (!s.host) return kScenarioPassed;
+    int status = kScenarioPassed;
+    try {
         if (s.host->State() == Host::HostState::kInitialized) {
-            s.EmitStep(steps.Size(), "shutdown", {});
+            s.EmitStep(s.nextStep, "shutdown", {});
             s.host->Shutdown();
             s.RunUntilIdle();
         }
-    } catch (const ScenarioError& error) {
-        problem = error.text;
-        return kScenarioUnusable;
-    } catch (const std::exception& error) {
-        // Nothing else on this path throws: an exception is the plugin's, out of one of its calls.
-        s.host->RecordFault(std::string("a call of the plugin threw: ") + error.what());
-        return kPluginFault;
     } catch (...) {
-        s.host->RecordFault("a call of the plugin threw");
-        return kPluginFault;
+        s.host->RecordFault("a call of the plugin threw while it shut down");
     }
-    if (s.Faulted()) status = kPluginFault;
+    s.Faulted();
+    if (s.everFaulted) status = kPluginFault;
     if (Host::PluginHost::RepeatedReleases() != 0) {
         s.host->RecordFault(std::to_string(Host::PluginHost::RepeatedReleases()) +
                             " responses were released again after their release");
@@ -546,6 +609,19 @@ int ScenarioPlayer::Play(std::string& problem) {
         status = kPluginFault;
     }
     return status;
+}
+
+bool ScenarioPlayer::HasFaulted() const {
+    state_->Faulted();
+    return state_->everFaulted;
+}
+
+Host::PluginHost* ScenarioPlayer::RunningHost() const noexcept { return state_->host.get(); }
+
+void ScenarioPlayer::ForgetTranscript() {
+    if (!state_->host) return;
+    state_->host->ClearTranscript();
+    state_->expectedSince = 0;
 }
 
 }  // namespace Zarn::MoxHost
