@@ -1,5 +1,6 @@
 #include "tools/mox_host/account.h"
 
+#include <cstdint>
 #include <cwchar>
 
 #include "encodings/json_writer.h"
@@ -61,6 +62,39 @@ std::string ChampionAlias(const BindingProperty& champions, const BindingPropert
 
 }  // namespace
 
+#ifdef _WIN32
+// Windows has no wcwidth, and its wchar_t holds UTF-16 units: the text is decoded as UTF-8 here,
+// with East Asian wide characters taking two columns and combining marks none.
+std::size_t DisplayWidth(std::string_view text) {
+    std::size_t width = 0;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[at]);
+        const std::size_t length = lead < 0x80    ? 1
+                                   : lead >= 0xF0 ? 4
+                                   : lead >= 0xE0 ? 3
+                                   : lead >= 0xC0 ? 2
+                                                  : 0;
+        if (length == 0 || at + length > text.size()) {
+            ++width;  // not UTF-8: one column per byte
+            ++at;
+            continue;
+        }
+        std::uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t i = 1; i < length; ++i)
+            code = (code << 6) | (static_cast<unsigned char>(text[at + i]) & 0x3F);
+        at += length;
+        if ((code >= 0x0300 && code <= 0x036F) || (code >= 0x200B && code <= 0x200F)) continue;
+        const bool wide = (code >= 0x1100 && code <= 0x115F) || (code >= 0x2E80 && code <= 0xA4CF) ||
+                          (code >= 0xAC00 && code <= 0xD7A3) || (code >= 0xF900 && code <= 0xFAFF) ||
+                          (code >= 0xFE30 && code <= 0xFE4F) || (code >= 0xFF00 && code <= 0xFF60) ||
+                          (code >= 0xFFE0 && code <= 0xFFE6) || (code >= 0x1F300 && code <= 0x1F64F) ||
+                          (code >= 0x20000 && code <= 0x3FFFD);
+        width += wide ? 2 : 1;
+    }
+    return width;
+}
+#else
 std::size_t DisplayWidth(std::string_view text) {
     std::size_t width = 0;
     std::mbstate_t state{};
@@ -82,6 +116,7 @@ std::size_t DisplayWidth(std::string_view text) {
     }
     return width;
 }
+#endif
 
 std::string Account::Paint(const char* code, const std::string& text) const {
     if (!colour_) return text;

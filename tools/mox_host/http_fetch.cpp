@@ -1,6 +1,11 @@
 #include "tools/mox_host/http_fetch.h"
 
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
+#endif
 
 #include <algorithm>
 #include <charconv>

@@ -7,6 +7,15 @@
 #include <cerrno>
 #include <cstring>
 
+// Windows opens no symbolic links by following them and lets no child inherit a descriptor
+// opened by a program that starts none.
+#ifndef O_NOFOLLOW
+#define O_NOFOLLOW 0
+#endif
+#ifndef O_CLOEXEC
+#define O_CLOEXEC 0
+#endif
+
 namespace Zarn::MoxHost {
 
 Host::HostResult Lockfile::Write(const std::string& path, const std::string& contents) {
@@ -29,6 +38,10 @@ Host::HostResult Lockfile::Write(const std::string& path, const std::string& con
     const bool complete = done == contents.size();
     const std::string reason = complete ? std::string() : std::strerror(errno);
     ::close(fd);
+#ifdef _WIN32
+    // rename does not replace an existing file there.
+    if (complete) ::unlink(path.c_str());
+#endif
     if (!complete || ::rename(fresh.c_str(), path.c_str()) != 0) {
         const std::string why = complete ? std::strerror(errno) : reason;
         ::unlink(fresh.c_str());

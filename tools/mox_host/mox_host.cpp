@@ -18,6 +18,7 @@
 
 #include "encodings/json_writer.h"
 #include "host/plugin_host.h"
+#include "platform/process.h"
 #include "tools/mox_host/account.h"
 #include "tools/mox_host/api_description.h"
 #include "tools/mox_host/scenario_file.h"
@@ -32,11 +33,9 @@ using namespace Zarn::MoxHost;
 
 // The plugin built beside the host: next to the executable first, then where the build put it.
 std::string DefaultPlugin() {
-    char self[4096];
-    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length > 0) {
-        std::string path(self, static_cast<std::size_t>(length));
-        path = path.substr(0, path.find_last_of('/') + 1) + MOX_PLUGIN_FILE_NAME;
+    std::string path = Zarn::Platform::ProgramFilePath();
+    if (!path.empty()) {
+        path = path.substr(0, path.find_last_of("\\/") + 1) + MOX_PLUGIN_FILE_NAME;
         if (::access(path.c_str(), R_OK) == 0) return path;
     }
     return MOX_PLUGIN_BUILT_AT;
@@ -47,15 +46,30 @@ ScenarioPlayer* playing = nullptr;  // for the crash handler
 // A crash, or an exception the plugin's own runtime could not deliver (it aborts), ends the run
 // with the fault recorded. Not async-signal-safe, but the process is lost either way and the
 // record is what a person needs; a second signal meanwhile ends it at once.
+constexpr struct {
+    int number;
+    const char* name;
+} kFatalSignals[] = {
+    {SIGSEGV, "Segmentation fault"},
+#ifdef SIGBUS
+    {SIGBUS, "Bus error"},
+#endif
+    {SIGILL, "Illegal instruction"}, {SIGFPE, "Floating point exception"}, {SIGABRT, "Aborted"},
+};
+
 extern "C" void OnFatalSignal(int signal) {
     std::signal(signal, SIG_DFL);
-    if (playing != nullptr) playing->OnCrash(::strsignal(signal));
+    const char* name = "Fatal signal";
+    for (const auto& fatal : kFatalSignals) {
+        if (fatal.number == signal) name = fatal.name;
+    }
+    if (playing != nullptr) playing->OnCrash(name);
     std::_Exit(kPluginFault);
 }
 
 void CatchCrashes(ScenarioPlayer& player) {
     playing = &player;
-    for (int signal : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT}) std::signal(signal, OnFatalSignal);
+    for (const auto& fatal : kFatalSignals) std::signal(fatal.number, OnFatalSignal);
 }
 
 int Run(const std::string& scenarioPath, const std::string& plugin, bool jsonl,
