@@ -31,13 +31,15 @@ constexpr std::size_t kInitialBuckets = 8;
 
 }  // namespace
 
-BindingStore::BindingStore()
-    : buckets_(kInitialBuckets, nullptr),
-      blobPool_(sizeof(detail::BlobBlock)),
-      enumPool_(sizeof(BindingEnum)),
-      collectionPool_(sizeof(detail::ValueArray<BindingProperty>)),
-      structurePool_(sizeof(detail::ValueArray<BindingField>)) {
-    for (std::size_t i = 0; i < kChunkClasses; ++i) chunkPools_[i].SetBlockSize(ChunkClassSize(i));
+BindingStore::BindingStore() : buckets_(kInitialBuckets, nullptr) {
+    blobPool_.Attach(arena_, sizeof(detail::BlobBlock));
+    enumPool_.Attach(arena_, sizeof(BindingEnum));
+    collectionPool_.Attach(arena_, sizeof(detail::ValueArray<BindingProperty>));
+    structurePool_.Attach(arena_, sizeof(detail::ValueArray<BindingField>));
+    for (std::size_t i = 0; i < kChunkClasses; ++i) {
+        chunkPools_[i].Attach(i < kSharedChunkClasses ? arena_ : largeClassPages_[i - kSharedChunkClasses],
+                              ChunkClassSize(i));
+    }
 }
 
 BindingStore::~BindingStore() { ReleaseAll(); }
@@ -54,9 +56,8 @@ std::size_t BindingStore::BlocksInUse() const noexcept {
 }
 
 std::size_t BindingStore::PageCount() const noexcept {
-    std::size_t pages = blobPool_.PageCount() + enumPool_.PageCount() + collectionPool_.PageCount() +
-                        structurePool_.PageCount();
-    for (const detail::BlockPool& pool : chunkPools_) pages += pool.PageCount();
+    std::size_t pages = arena_.PageCount();
+    for (const detail::PageArena& own : largeClassPages_) pages += own.PageCount();
     return pages;
 }
 
@@ -204,11 +205,13 @@ void BindingStore::ReleaseAll() noexcept {
         std::free(largeChunks_);
         largeChunks_ = next;
     }
-    blobPool_.ReleaseAll();
-    enumPool_.ReleaseAll();
-    collectionPool_.ReleaseAll();
-    structurePool_.ReleaseAll();
-    for (detail::BlockPool& pool : chunkPools_) pool.ReleaseAll();
+    blobPool_.Clear();
+    enumPool_.Clear();
+    collectionPool_.Clear();
+    structurePool_.Clear();
+    for (detail::BlockPool& pool : chunkPools_) pool.Clear();
+    arena_.ReleaseAll();
+    for (detail::PageArena& own : largeClassPages_) own.ReleaseAll();
     std::fill(buckets_.begin(), buckets_.end(), nullptr);
     stringCount_ = 0;
     lookaside_ = nullptr;

@@ -6,7 +6,9 @@
 // lookaside in front so that repeated texts skip the hash; the shared empty string is never
 // entered) and four pools of fixed-size blocks (blob vectors, enum pairs, collection vectors,
 // structure maps), plus size-class pools for texts and the arrays of elements and fields, all
-// carved from 4096-byte pages of the process-wide page supply.
+// carved from 4096-byte pages of the process-wide page supply. The pools share their pages (all
+// but the two largest classes), so a small tree keeps about what it uses instead of a partly used
+// page per block size.
 //
 // Values that hold the store from outside a container (a tree's root, a subtree moved out of or
 // into another tree) count one reference each; elements and fields live inside their root's
@@ -55,6 +57,9 @@ private:
     static constexpr std::size_t kChunkClasses = 14;
     static constexpr std::size_t kLookasideSlots = 256;
     static constexpr std::size_t kLargestChunk = 2048;
+    // Classes up to 1024 bytes share the store's pages. The two largest have pages of their own:
+    // a page holds few of them, and a shared page would often leave too little room for one.
+    static constexpr std::size_t kSharedChunkClasses = 12;
 
     struct LargeChunk {
         LargeChunk* previous;
@@ -137,6 +142,8 @@ private:
     std::size_t stringCount_ = 0;
     detail::InternedString** lookaside_ = nullptr;  // kLookasideSlots entries, from a chunk
 
+    detail::PageArena arena_;
+    detail::PageArena largeClassPages_[kChunkClasses - kSharedChunkClasses];
     detail::BlockPool blobPool_;
     detail::BlockPool enumPool_;
     detail::BlockPool collectionPool_;
