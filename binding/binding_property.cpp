@@ -14,6 +14,7 @@
 
 #include "binding/binding_store.h"
 #include "binding/detail/interned_string.h"
+#include "binding/detail/store_ids.h"
 #include "binding/detail/value_storage.h"
 
 namespace Zarn::Binding {
@@ -60,8 +61,12 @@ std::string Base64(const std::uint8_t* bytes, std::size_t size) {
 
 }  // namespace
 
-// Payload, store reference and kind: 24 bytes on 64-bit builds, 16 on 32-bit ones.
-static_assert(sizeof(BindingProperty) == 8 + 2 * sizeof(void*));
+// Payload, store id and kind: 16 bytes on 64-bit and 32-bit builds alike.
+static_assert(sizeof(BindingProperty) == 16);
+
+inline BindingStore* BindingProperty::StoreOf() const noexcept { return detail::StoreWithId(storeId_); }
+
+const BindingStore* BindingProperty::Store() const noexcept { return StoreOf(); }
 
 struct BindingProperty::Detached {
     Payload payload;
@@ -132,13 +137,14 @@ void BindingProperty::ReserveOneMore(BindingStore& store, detail::ValueArray<T>&
 
 BindingProperty::~BindingProperty() {
     if (counted_) {
+        BindingStore* store = StoreOf();
         // The last holder frees the store whole: no walk over the tree.
-        if (store_->SoleHolder()) {
-            store_->DropReference();
+        if (store->SoleHolder()) {
+            store->DropReference();
             return;
         }
         ReleasePayload();
-        store_->DropReference();
+        store->DropReference();
         return;
     }
     ReleasePayload();
@@ -149,26 +155,26 @@ BindingProperty::BindingProperty(const BindingProperty& other) { CopyFrom(other)
 BindingProperty& BindingProperty::operator=(const BindingProperty& other) {
     if (this == &other) return *this;
     // Built aside first: `other` may be nested inside this value, or this inside `other`.
-    BindingProperty copy(store_);
+    BindingProperty copy(storeId_);
     copy.CopyFrom(other);
     ReleasePayload();
     payload_ = copy.payload_;
     kind_ = copy.kind_;
     copy.kind_ = BindingKind::Empty;
-    if (copy.store_ != store_) AdoptStore(copy.TakeStoreReference());
+    if (copy.storeId_ != storeId_) AdoptStore(copy.TakeStoreReference());
     return *this;
 }
 
 BindingProperty::BindingProperty(BindingProperty&& other) noexcept
-    : payload_(other.payload_), store_(other.store_), kind_(other.kind_), counted_(other.counted_) {
+    : payload_(other.payload_), storeId_(other.storeId_), kind_(other.kind_), counted_(other.counted_) {
     other.kind_ = BindingKind::Empty;
     other.payload_.unsignedValue = 0;
     if (other.counted_) {
-        other.store_ = nullptr;
+        other.storeId_ = 0;
         other.counted_ = false;
-    } else if (store_ != nullptr) {
+    } else if (storeId_ != 0) {
         // Out of a container: the new value must keep the store alive on its own.
-        store_->AddReference();
+        StoreOf()->AddReference();
         counted_ = true;
     }
 }
@@ -178,7 +184,7 @@ BindingProperty& BindingProperty::operator=(BindingProperty&& other) noexcept {
     // A payload held in another store brings that store along; a scalar keeps this value's
     // store, if it has one.
     const bool adopt =
-        other.store_ != store_ && (store_ == nullptr || NeedsStore(other.kind_, other.payload_));
+        other.storeId_ != storeId_ && (storeId_ == 0 || NeedsStore(other.kind_, other.payload_));
     BindingStore* incoming = adopt ? other.TakeStoreReference() : nullptr;
     // Detached before the release: `other` may be nested inside this value.
     const Payload payload = other.payload_;
@@ -193,9 +199,9 @@ BindingProperty& BindingProperty::operator=(BindingProperty&& other) noexcept {
 }
 
 BindingStore* BindingProperty::TakeStoreReference() noexcept {
-    BindingStore* store = store_;
+    BindingStore* store = StoreOf();
     if (counted_) {
-        store_ = nullptr;
+        storeId_ = 0;
         counted_ = false;
     } else {
         store->AddReference();
@@ -205,27 +211,29 @@ BindingStore* BindingProperty::TakeStoreReference() noexcept {
 
 void BindingProperty::AdoptStore(BindingStore* store) noexcept {
     if (counted_) {
-        store_->DropReference();
-    } else if (store_ != nullptr) {
+        StoreOf()->DropReference();
+    } else if (storeId_ != 0) {
         // This is a slot of its store's tree: that tree now holds a subtree of another store.
-        store_->hasForeignSubtrees_ = true;
+        StoreOf()->hasForeignSubtrees_ = true;
     }
-    store_ = store;
+    storeId_ = store->id_;
     counted_ = true;
 }
 
 BindingStore& BindingProperty::EnsureStore() {
-    if (store_ == nullptr) {
-        store_ = BindingStore::Create();
-        store_->AddReference();
+    if (storeId_ == 0) {
+        BindingStore* store = BindingStore::Create();
+        store->AddReference();
+        storeId_ = store->id_;
         counted_ = true;
+        return *store;
     }
-    return *store_;
+    return *StoreOf();
 }
 
 void BindingProperty::Reset() noexcept {
-    if (counted_ && kind_ != BindingKind::Empty && store_->SoleHolder()) {
-        store_->ReleaseAll();
+    if (counted_ && kind_ != BindingKind::Empty && StoreOf()->SoleHolder()) {
+        StoreOf()->ReleaseAll();
         kind_ = BindingKind::Empty;
         payload_.unsignedValue = 0;
         return;
@@ -236,13 +244,13 @@ void BindingProperty::Reset() noexcept {
 void BindingProperty::ReleasePayload() noexcept {
     switch (kind_) {
         case BindingKind::String:
-            if (payload_.string->references != 0) store_->Release(payload_.string);
+            if (payload_.string->references != 0) StoreOf()->Release(payload_.string);
             break;
         case BindingKind::Blob:
-            store_->DeleteBlob(payload_.blob);
+            StoreOf()->DeleteBlob(payload_.blob);
             break;
         case BindingKind::Enum:
-            store_->enumPool_.Free(payload_.enumPair);
+            StoreOf()->enumPool_.Free(payload_.enumPair);
             break;
         case BindingKind::Collection:
         case BindingKind::Structure:
@@ -259,7 +267,7 @@ void BindingProperty::ReleaseContainers() noexcept {
     // Nested containers go to a work list instead of being released from here, so the depth of
     // a tree never turns into depth of the call stack.
     std::vector<Detached> pending;
-    ReleaseContainerBlock({payload_, store_, kind_, false}, pending);
+    ReleaseContainerBlock({payload_, StoreOf(), kind_, false}, pending);
     while (!pending.empty()) {
         const Detached item = pending.back();
         pending.pop_back();
@@ -281,11 +289,11 @@ void BindingProperty::ReleaseContainers() noexcept {
 void BindingProperty::ReleaseContainerBlock(const Detached& item, std::vector<Detached>& pending) noexcept {
     auto releaseSlot = [&pending](BindingProperty& slot) {
         if (IsFilledContainer(slot)) {
-            pending.push_back({slot.payload_, slot.store_, slot.kind_, slot.counted_});
+            pending.push_back({slot.payload_, slot.StoreOf(), slot.kind_, slot.counted_});
             return;
         }
         slot.ReleasePayload();
-        if (slot.counted_) slot.store_->DropReference();
+        if (slot.counted_) slot.StoreOf()->DropReference();
     };
     BindingStore& store = *item.store;
     if (item.kind == BindingKind::Collection) {
@@ -330,8 +338,8 @@ void BindingProperty::CopyFrom(const BindingProperty& other) {
                 target.kind_ = source.kind_;
                 break;
             case BindingKind::String:
-                if (source.store_ == target.store_ && source.store_ != nullptr) {
-                    target.store_->AddReference(source.payload_.string);
+                if (source.storeId_ == target.storeId_ && source.storeId_ != 0) {
+                    target.StoreOf()->AddReference(source.payload_.string);
                     target.ReleasePayload();
                     target.payload_.string = source.payload_.string;
                     target.kind_ = BindingKind::String;
@@ -350,8 +358,9 @@ void BindingProperty::CopyFrom(const BindingProperty& other) {
                 target.MakeCollection();
                 const ElementArray& from = *source.payload_.elements;
                 ElementArray& to = *target.payload_.elements;
-                if (from.size != 0) GrowArray(*target.store_, to, from.size);
-                for (std::size_t i = 0; i < from.size; ++i) new (&to.data[i]) BindingProperty(target.store_);
+                if (from.size != 0) GrowArray(*target.StoreOf(), to, from.size);
+                for (std::size_t i = 0; i < from.size; ++i)
+                    new (&to.data[i]) BindingProperty(target.storeId_);
                 to.size = from.size;
                 for (std::size_t i = from.size; i-- > 0;) jobs.push_back({&from.data[i], &to.data[i]});
                 break;
@@ -361,16 +370,16 @@ void BindingProperty::CopyFrom(const BindingProperty& other) {
                 target.MakeStructure();
                 const FieldArray& from = *source.payload_.fields;
                 FieldArray& to = *target.payload_.fields;
-                if (from.size != 0) GrowArray(*target.store_, to, from.size);
-                const bool sameStore = source.store_ == target.store_;
+                if (from.size != 0) GrowArray(*target.StoreOf(), to, from.size);
+                const bool sameStore = source.storeId_ == target.storeId_;
                 for (std::size_t i = 0; i < from.size; ++i) {
                     detail::InternedString* name = from.data[i].name_;
                     if (sameStore) {
-                        target.store_->AddReference(name);
+                        target.StoreOf()->AddReference(name);
                     } else {
-                        name = target.store_->Intern(name->View());
+                        name = target.StoreOf()->Intern(name->View());
                     }
-                    new (&to.data[i]) BindingField(name, target.store_);
+                    new (&to.data[i]) BindingField(name, target.storeId_);
                     ++to.size;
                 }
                 for (std::size_t i = from.size; i-- > 0;)
@@ -603,8 +612,9 @@ BindingProperty& BindingProperty::WriteElement(std::size_t index) {
     ElementArray& elements = *payload_.elements;
     if (index >= elements.size) {
         if (index >= elements.capacity)
-            GrowArray(*store_, elements, std::max(index + 1, std::size_t{elements.capacity} * 2));
-        for (std::size_t i = elements.size; i <= index; ++i) new (&elements.data[i]) BindingProperty(store_);
+            GrowArray(*StoreOf(), elements, std::max(index + 1, std::size_t{elements.capacity} * 2));
+        for (std::size_t i = elements.size; i <= index; ++i)
+            new (&elements.data[i]) BindingProperty(storeId_);
         elements.size = static_cast<std::uint32_t>(index + 1);
     }
     return elements.data[index];
@@ -613,21 +623,21 @@ BindingProperty& BindingProperty::WriteElement(std::size_t index) {
 BindingProperty& BindingProperty::AppendElement() {
     MakeCollection();
     ElementArray& elements = *payload_.elements;
-    ReserveOneMore(*store_, elements);
-    return *new (&elements.data[elements.size++]) BindingProperty(store_);
+    ReserveOneMore(*StoreOf(), elements);
+    return *new (&elements.data[elements.size++]) BindingProperty(storeId_);
 }
 
 void BindingProperty::Reserve(std::size_t count) {
     if (kind_ != BindingKind::Collection) return;
     if (count > kMaxCollectionReserve) throw std::length_error("BindingProperty::Reserve: too many elements");
-    if (count > payload_.elements->capacity) GrowArray(*store_, *payload_.elements, count);
+    if (count > payload_.elements->capacity) GrowArray(*StoreOf(), *payload_.elements, count);
 }
 
 void BindingProperty::ShrinkToFit() noexcept {
     if (kind_ == BindingKind::Collection) {
-        ShrinkArray(*store_, *payload_.elements);
+        ShrinkArray(*StoreOf(), *payload_.elements);
     } else if (kind_ == BindingKind::Structure) {
-        ShrinkArray(*store_, *payload_.fields);
+        ShrinkArray(*StoreOf(), *payload_.fields);
     }
 }
 
@@ -695,14 +705,14 @@ BindingProperty& BindingProperty::WriteField(std::string_view name) {
 BindingProperty& BindingProperty::InsertField(std::size_t at, std::string_view name, std::uint64_t prefix) {
     FieldArray& fields = *payload_.fields;
     // Room first, so that nothing can fail once the name is counted.
-    ReserveOneMore(*store_, fields);
-    detail::InternedString* entry = store_->Intern(name, prefix);
+    ReserveOneMore(*StoreOf(), fields);
+    detail::InternedString* entry = StoreOf()->Intern(name, prefix);
     BindingField* slot = fields.data + at;
     if (at != fields.size) {
         std::memmove(static_cast<void*>(slot + 1), static_cast<const void*>(slot),
                      (fields.size - at) * sizeof(BindingField));
     }
-    new (slot) BindingField(entry, store_);
+    new (slot) BindingField(entry, storeId_);
     ++fields.size;
     return slot->value_;
 }
@@ -737,23 +747,23 @@ void BindingProperty::SortFields() {
     };
     std::size_t kept = 0;
     for (std::size_t i = 0; i < order.size(); ++i) kept += superseded(i) ? 0 : 1;
-    auto* sorted = static_cast<BindingField*>(store_->AllocateChunk(kept * sizeof(BindingField)));
+    auto* sorted = static_cast<BindingField*>(StoreOf()->AllocateChunk(kept * sizeof(BindingField)));
 
     // Nothing fails from here on.
     std::size_t at = 0;
     for (std::size_t i = 0; i < order.size(); ++i) {
         BindingField& field = fields.data[order[i]];
         if (superseded(i)) {
-            store_->Release(field.name_);
+            StoreOf()->Release(field.name_);
             field.value_.ReleasePayload();
-            if (field.value_.counted_) field.value_.store_->DropReference();
+            if (field.value_.counted_) field.value_.StoreOf()->DropReference();
             continue;
         }
         // Values hold no pointers to themselves, so moving their bytes relocates them.
         std::memcpy(static_cast<void*>(sorted + at++), static_cast<const void*>(&field),
                     sizeof(BindingField));
     }
-    store_->FreeChunk(fields.data, fields.capacity * sizeof(BindingField));
+    StoreOf()->FreeChunk(fields.data, fields.capacity * sizeof(BindingField));
     fields.data = sorted;
     fields.size = static_cast<std::uint32_t>(kept);
     fields.capacity = static_cast<std::uint32_t>(kept);
@@ -825,8 +835,8 @@ bool operator==(const BindingProperty& a, const BindingProperty& b) noexcept {
     }
 }
 
-BindingField::BindingField(detail::InternedString* name, BindingStore* store) noexcept
-    : name_(name), value_(store) {}
+BindingField::BindingField(detail::InternedString* name, std::uint32_t storeId) noexcept
+    : name_(name), value_(storeId) {}
 
 std::string_view BindingField::Name() const noexcept { return name_->View(); }
 

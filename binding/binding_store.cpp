@@ -7,6 +7,7 @@
 
 #include "binding/binding_property.h"
 #include "binding/detail/interned_string.h"
+#include "binding/detail/store_ids.h"
 #include "binding/detail/value_storage.h"
 #include "binding/fnv1a.h"
 
@@ -42,9 +43,21 @@ BindingStore::BindingStore() : buckets_(kInitialBuckets, nullptr) {
     }
 }
 
-BindingStore::~BindingStore() { ReleaseAll(); }
+BindingStore::~BindingStore() {
+    ReleaseAll();
+    if (id_ != 0) detail::UnregisterStore(id_);
+}
 
-BindingStore* BindingStore::Create() { return new BindingStore(); }
+BindingStore* BindingStore::Create() {
+    auto* store = new BindingStore();
+    try {
+        store->id_ = detail::RegisterStore(store);
+    } catch (...) {
+        delete store;
+        throw;
+    }
+    return store;
+}
 
 void BindingStore::DropReference() noexcept {
     if (--references_ == 0) delete this;

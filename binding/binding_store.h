@@ -130,6 +130,7 @@ private:
     // Frees everything at once: texts, blocks, chunks and the buffers of blobs.
     void ReleaseAll() noexcept;
 
+    std::uint32_t id_ = 0;  // in the table of detail/store_ids.h
     std::size_t references_ = 0;
     // The last counted holder can free the store whole instead of walking its tree.
     bool SoleHolder() const noexcept { return references_ == 1 && !hasForeignSubtrees_; }
