@@ -38,8 +38,8 @@ BindingStore::BindingStore() : buckets_(kInitialBuckets, nullptr) {
     collectionPool_.Attach(arena_, sizeof(detail::ValueArray<BindingProperty>));
     structurePool_.Attach(arena_, sizeof(detail::ValueArray<BindingField>));
     for (std::size_t i = 0; i < kChunkClasses; ++i) {
-        chunkPools_[i].Attach(i < kSharedChunkClasses ? arena_ : largeClassPages_[i - kSharedChunkClasses],
-                              ChunkClassSize(i));
+        chunkPools_[i].Attach(arena_, ChunkClassSize(i),
+                              i < kSharedChunkClasses ? nullptr : &largeClassPages_[i - kSharedChunkClasses]);
     }
 }
 
@@ -157,9 +157,9 @@ void BindingStore::Grow() {
 }
 
 std::size_t BindingStore::ChunkClassSize(std::size_t index) noexcept {
-    if (index < 2) return 16 * (index + 1);
-    const std::size_t base = std::size_t{32} << ((index - 2) / 2);
-    return index % 2 == 0 ? base + base / 2 : base * 2;
+    if (index < 7) return 16 + 8 * index;
+    const std::size_t base = std::size_t{64} << ((index - 7) / 4);
+    return base + ((index - 7) % 4 + 1) * (base / 4);
 }
 
 bool BindingStore::SameChunkSize(std::size_t a, std::size_t b) noexcept {

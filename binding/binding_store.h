@@ -52,14 +52,17 @@ private:
     friend class BindingProperty;
     friend class BindingField;
 
-    // 16 to 2048 bytes, two classes per power of two (16, 32, 48, 64, 96, 128, 192, ...): an
-    // exactly sized array wastes at most a third of its chunk.
-    static constexpr std::size_t kChunkClasses = 14;
+    // 16 to 2048 bytes: every 8 bytes up to 64, then four classes per power of two (80, 96, 112,
+    // 128, 160, ...). Small blocks are most of a tree (structures of two or three fields, short
+    // texts), so their classes follow the sizes of values and fields closely; an exactly sized
+    // array wastes at most a fifth of its chunk.
+    static constexpr std::size_t kChunkClasses = 27;
     static constexpr std::size_t kLookasideSlots = 256;
     static constexpr std::size_t kLargestChunk = 2048;
-    // Classes up to 1024 bytes share the store's pages. The two largest have pages of their own:
-    // a page holds few of them, and a shared page would often leave too little room for one.
-    static constexpr std::size_t kSharedChunkClasses = 12;
+    // Classes up to 1024 bytes share the store's pages. The four larger ones take the rest of the
+    // newest shared page when they fit in it and pages of their own otherwise: a page holds few of
+    // them, and starting a shared page for one would often leave the rest of the old one unused.
+    static constexpr std::size_t kSharedChunkClasses = 23;
 
     struct LargeChunk {
         LargeChunk* previous;
@@ -116,10 +119,10 @@ private:
     // Whether chunks of the two sizes take the same room.
     static bool SameChunkSize(std::size_t a, std::size_t b) noexcept;
     static std::size_t ChunkClass(std::size_t bytes) noexcept {
-        if (bytes <= 32) return bytes <= 16 ? 0 : 1;
+        if (bytes <= 64) return bytes <= 16 ? 0 : (bytes - 9) / 8;
         const auto width = static_cast<std::size_t>(std::bit_width(bytes - 1));  // bytes in (2^(w-1), 2^w]
         const std::size_t base = std::size_t{1} << (width - 1);
-        return 2 * (width - 6) + (bytes <= base + base / 2 ? 2 : 3);
+        return 7 + 4 * (width - 7) + (bytes - 1 - base) / (base / 4);
     }
     static std::size_t ChunkClassSize(std::size_t index) noexcept;
 

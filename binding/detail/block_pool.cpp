@@ -82,8 +82,9 @@ void* TakePage() { return Supply().Take(); }
 
 void ReturnPage(void* page) noexcept { Supply().Return(page); }
 
-void BlockPool::Attach(PageArena& arena, std::size_t blockSize) noexcept {
+void BlockPool::Attach(PageArena& arena, std::size_t blockSize, PageArena* overflow) noexcept {
     arena_ = &arena;
+    overflow_ = overflow;
     blockSize_ = RoundToBlock(blockSize);
 }
 
