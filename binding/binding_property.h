@@ -190,11 +190,13 @@ private:
     static bool NeedsStore(BindingKind kind, const Payload& payload) noexcept;
     static bool IsFilledContainer(const BindingProperty& value) noexcept;
     template <typename T>
-    static void GrowArray(BindingStore& store, detail::ValueArray<T>& array, std::size_t capacity);
+    static void GrowArray(BindingStore& store, detail::ValueArray<T>*& array, std::size_t capacity);
     template <typename T>
-    static void ShrinkArray(BindingStore& store, detail::ValueArray<T>& array) noexcept;
+    static void ShrinkArray(BindingStore& store, detail::ValueArray<T>*& array) noexcept;
     template <typename T>
-    static void ReserveOneMore(BindingStore& store, detail::ValueArray<T>& array);
+    static void ReserveOneMore(BindingStore& store, detail::ValueArray<T>*& array);
+    template <typename T>
+    static detail::ValueArray<T>* NewArray(BindingStore& store);
     static const BindingField* LowerBound(const BindingField* first, std::size_t count, std::uint64_t prefix,
                                           std::string_view name) noexcept;
     static void ReleaseContainerBlock(const Detached& item, std::vector<Detached>& pending) noexcept;

@@ -35,8 +35,6 @@ constexpr std::size_t kInitialBuckets = 8;
 BindingStore::BindingStore() : buckets_(kInitialBuckets, nullptr) {
     blobPool_.Attach(arena_, sizeof(detail::BlobBlock));
     enumPool_.Attach(arena_, sizeof(BindingEnum));
-    collectionPool_.Attach(arena_, sizeof(detail::ValueArray<BindingProperty>));
-    structurePool_.Attach(arena_, sizeof(detail::ValueArray<BindingField>));
     for (std::size_t i = 0; i < kChunkClasses; ++i) {
         chunkPools_[i].Attach(arena_, ChunkClassSize(i),
                               i < kSharedChunkClasses ? nullptr : &largeClassPages_[i - kSharedChunkClasses]);
@@ -64,8 +62,7 @@ void BindingStore::DropReference() noexcept {
 }
 
 std::size_t BindingStore::BlocksInUse() const noexcept {
-    return blobPool_.BlocksInUse() + enumPool_.BlocksInUse() + collectionPool_.BlocksInUse() +
-           structurePool_.BlocksInUse();
+    return blobPool_.BlocksInUse() + enumPool_.BlocksInUse() + containers_;
 }
 
 std::size_t BindingStore::PageCount() const noexcept {
@@ -220,8 +217,7 @@ void BindingStore::ReleaseAll() noexcept {
     }
     blobPool_.Clear();
     enumPool_.Clear();
-    collectionPool_.Clear();
-    structurePool_.Clear();
+    containers_ = 0;
     for (detail::BlockPool& pool : chunkPools_) pool.Clear();
     arena_.ReleaseAll();
     for (detail::PageArena& own : largeClassPages_) own.ReleaseAll();

@@ -4,11 +4,11 @@
 // It holds the tree's string table (interned, reference-counted texts in a hash set keyed by
 // 32-bit FNV-1a, 8 buckets to start, at most one entry per bucket on average, with a small
 // lookaside in front so that repeated texts skip the hash; the shared empty string is never
-// entered) and four pools of fixed-size blocks (blob vectors, enum pairs, collection vectors,
-// structure maps), plus size-class pools for texts and the arrays of elements and fields, all
-// carved from 4096-byte pages of the process-wide page supply. The pools share their pages (all
-// but the two largest classes), so a small tree keeps about what it uses instead of a partly used
-// page per block size.
+// entered), two pools of fixed-size blocks (blob vectors, enum pairs) and size-class pools for
+// texts and containers (a collection's or structure's header with its elements or fields, in one
+// block), all carved from 4096-byte pages of the process-wide page supply. The pools share their
+// pages (the largest classes take pages of their own when the shared one is full), so a small
+// tree keeps about what it uses instead of a partly used page per block size.
 //
 // Values that hold the store from outside a container (a tree's root, a subtree moved out of or
 // into another tree) count one reference each; elements and fields live inside their root's
@@ -43,7 +43,7 @@ public:
     std::size_t StringCount() const noexcept { return stringCount_; }
     // Buckets of the string table.
     std::size_t BucketCount() const noexcept { return buckets_.size(); }
-    // Blocks of the four fixed-size pools handed out and not yet returned.
+    // Blocks of blobs, enum pairs and containers handed out and not yet returned.
     std::size_t BlocksInUse() const noexcept;
     // Pages taken from the process-wide supply.
     std::size_t PageCount() const noexcept;
@@ -133,7 +133,8 @@ private:
     // Frees everything at once: texts, blocks, chunks and the buffers of blobs.
     void ReleaseAll() noexcept;
 
-    std::uint32_t id_ = 0;  // in the table of detail/store_ids.h
+    std::size_t containers_ = 0;  // collections and structures, each one chunk
+    std::uint32_t id_ = 0;        // in the table of detail/store_ids.h
     std::size_t references_ = 0;
     // The last counted holder can free the store whole instead of walking its tree.
     bool SoleHolder() const noexcept { return references_ == 1 && !hasForeignSubtrees_; }
@@ -150,8 +151,6 @@ private:
     detail::PageArena largeClassPages_[kChunkClasses - kSharedChunkClasses];
     detail::BlockPool blobPool_;
     detail::BlockPool enumPool_;
-    detail::BlockPool collectionPool_;
-    detail::BlockPool structurePool_;
     detail::BlockPool chunkPools_[kChunkClasses];
     LargeChunk* largeChunks_ = nullptr;
     detail::BlobBlock* blobs_ = nullptr;  // the live blob blocks, linked
