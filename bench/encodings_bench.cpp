@@ -1,7 +1,9 @@
 // The encodings against their peers, side by side in one process on the same generated inputs
 // (one end-of-game statistics message, "match", and about 5 MB of them, "big"). Throughput is in
 // bytes of input read (or of text written) per second. Before the benchmarks run, the memory kept
-// by one decoded document is printed for the decoders and the peers' documents.
+// by one decoded document is measured for the decoders and the peers' documents: it is printed,
+// and each decoding benchmark carries its figure as the counters kept_bytes and kept_per_byte
+// (bytes kept per byte of the JSON text), so that one run gives speed and memory side by side.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <rapidjson/document.h>
@@ -49,21 +51,50 @@ const std::string& Input(const std::string& name) {
     return inputs[name] = std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// The memory kept by one decoded document, by document ("match", "big") and decoder, measured
+// once before the benchmarks run.
+struct KeptMemory {
+    double bytes = 0;
+    double perTextByte = 0;
+};
+std::map<std::string, KeptMemory>& KeptByDecoder() {
+    static std::map<std::string, KeptMemory> kept;
+    return kept;
+}
+
+// "match.json" and "JSON" give "match JSON".
+std::string MemoryKey(const char* file, const char* decoder) {
+    const std::string name(file);
+    return name.substr(0, name.find('.')) + " " + decoder;
+}
+
 template <typename Run>
 void Measure(benchmark::State& state, const std::string& text, Run run) {
     for (auto _ : state) run();
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 
+// The same, with the kept memory of `decoder` on `file` beside the speed.
+template <typename Run>
+void MeasureKeeping(benchmark::State& state, const char* file, const char* decoder, const std::string& text,
+                    Run run) {
+    Measure(state, text, run);
+    const auto found = KeptByDecoder().find(MemoryKey(file, decoder));
+    if (found == KeptByDecoder().end()) return;
+    state.counters["kept_bytes"] = found->second.bytes;
+    state.counters["kept_per_byte"] = found->second.perTextByte;
+}
+
 void JsonReadOurs(benchmark::State& state, const char* file) {
     const std::string& text = Input(file);
-    Measure(state, text, [&] { benchmark::DoNotOptimize(Zarn::Encodings::ReadJson(text)); });
+    MeasureKeeping(state, file, "JSON", text,
+                   [&] { benchmark::DoNotOptimize(Zarn::Encodings::ReadJson(text)); });
 }
 
 template <unsigned Flags>
 void RapidJsonDom(benchmark::State& state, const char* file) {
     const std::string& text = Input(file);
-    Measure(state, text, [&] {
+    MeasureKeeping(state, file, "RapidJSON DOM", text, [&] {
         rapidjson::Document document;
         document.Parse<Flags>(text.data(), text.size());
         benchmark::DoNotOptimize(document);
@@ -91,7 +122,8 @@ void JsonReadRapidJsonTokenizer(benchmark::State& state, const char* file) {
 
 void JsonReadNlohmann(benchmark::State& state, const char* file) {
     const std::string& text = Input(file);
-    Measure(state, text, [&] { benchmark::DoNotOptimize(nlohmann::json::parse(text)); });
+    MeasureKeeping(state, file, "nlohmann-json", text,
+                   [&] { benchmark::DoNotOptimize(nlohmann::json::parse(text)); });
 }
 
 #ifdef MOX_HAVE_SIMDJSON
@@ -140,9 +172,32 @@ void JsonWriteNlohmann(benchmark::State& state, const char* file) {
     state.SetBytesProcessed(static_cast<std::int64_t>(written));
 }
 
+// The tree's own costs, apart from any encoding: a deep copy of a decoded document (the copy's
+// release included), and the release of a decoded document on its own.
+void CopyOurs(benchmark::State& state, const char* file) {
+    const Zarn::Binding::BindingResult decoded = Zarn::Encodings::ReadJson(Input(file));
+    for (auto _ : state) {
+        BindingProperty copy(decoded.Value());
+        benchmark::DoNotOptimize(copy);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * Input(file).size()));
+}
+
+void DestroyOurs(benchmark::State& state, const char* file) {
+    const std::string& text = Input(file);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto decoded = std::make_unique<Zarn::Binding::BindingResult>(Zarn::Encodings::ReadJson(text));
+        state.ResumeTiming();
+        decoded.reset();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
 void YamlReadOurs(benchmark::State& state, const char* file) {
     const std::string& text = Input(file);
-    Measure(state, text, [&] { benchmark::DoNotOptimize(Zarn::Encodings::DecodeYaml(text)); });
+    MeasureKeeping(state, file, "YAML", text,
+                   [&] { benchmark::DoNotOptimize(Zarn::Encodings::DecodeYaml(text)); });
 }
 
 // libyaml's events with nothing done to them: the floor of any decoder built on it.
@@ -172,8 +227,8 @@ void YamlReadYamlCpp(benchmark::State& state, const char* file) {
 void MessagePackReadOurs(benchmark::State& state, const char* file) {
     const std::string& bytes = Input(file);
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    Measure(state, bytes,
-            [&] { benchmark::DoNotOptimize(Zarn::Encodings::DecodeMessagePack(data, bytes.size())); });
+    MeasureKeeping(state, file, "MessagePack", bytes,
+                   [&] { benchmark::DoNotOptimize(Zarn::Encodings::DecodeMessagePack(data, bytes.size())); });
 }
 
 void MessagePackReadMsgpackCxx(benchmark::State& state, const char* file) {
@@ -260,6 +315,11 @@ BENCHMARK_CAPTURE(JsonWriteOurs, big, "big.json");
 BENCHMARK_CAPTURE(JsonWriteRapidJson, big, "big.json");
 BENCHMARK_CAPTURE(JsonWriteNlohmann, big, "big.json");
 
+BENCHMARK_CAPTURE(CopyOurs, match, "match.json");
+BENCHMARK_CAPTURE(DestroyOurs, match, "match.json");
+BENCHMARK_CAPTURE(CopyOurs, big, "big.json");
+BENCHMARK_CAPTURE(DestroyOurs, big, "big.json");
+
 BENCHMARK_CAPTURE(YamlReadOurs, match, "match.yaml");
 BENCHMARK_CAPTURE(YamlReadLibyamlEvents, match, "match.yaml");
 BENCHMARK_CAPTURE(YamlReadYamlCpp, match, "match.yaml");
@@ -285,13 +345,15 @@ std::size_t HeapInUse() { return mallinfo2().uordblks; }
 // Every document stays alive until all are measured: the value store keeps freed pages for
 // reuse, which would make a later measurement look smaller.
 template <typename Decode>
-std::shared_ptr<void> PrintKept(const char* label, const std::string& text, Decode decode) {
+std::shared_ptr<void> PrintKept(const char* file, const char* decoder, const std::string& text,
+                                Decode decode) {
     std::size_t before = HeapInUse();
     std::shared_ptr<void> kept = decode();
     std::size_t after = HeapInUse();
-    std::printf("  %-24s %10.1f KB  %5.2f x the JSON text\n", label,
-                static_cast<double>(after - before) / 1024.0,
-                static_cast<double>(after - before) / static_cast<double>(text.size()));
+    const double bytes = static_cast<double>(after - before);
+    const double perTextByte = bytes / static_cast<double>(text.size());
+    KeptByDecoder()[MemoryKey(file, decoder)] = {bytes, perTextByte};
+    std::printf("  %-24s %10.1f KB  %5.2f x the JSON text\n", decoder, bytes / 1024.0, perTextByte);
     return kept;
 }
 
@@ -302,26 +364,26 @@ void PrintMemory(const char* file) {
     std::printf("Memory kept by one decoded %s document (%zu bytes of JSON):\n", file, json.size());
     std::shared_ptr<void> kept[] = {
         PrintKept(
-            "value from JSON", json,
+            file, "JSON", json,
             [&] { return std::make_shared<Zarn::Binding::BindingResult>(Zarn::Encodings::ReadJson(json)); }),
-        PrintKept("value from YAML", json,
+        PrintKept(file, "YAML", json,
                   [&] {
                       return std::make_shared<Zarn::Binding::BindingResult>(
                           Zarn::Encodings::DecodeYaml(yaml));
                   }),
-        PrintKept("value from MessagePack", json,
+        PrintKept(file, "MessagePack", json,
                   [&] {
                       return std::make_shared<Zarn::Encodings::MessagePackDecoding>(
                           Zarn::Encodings::DecodeMessagePack(
                               reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
                   }),
-        PrintKept("RapidJSON DOM", json,
+        PrintKept(file, "RapidJSON DOM", json,
                   [&] {
                       auto document = std::make_shared<rapidjson::Document>();
                       document->Parse<kOurJsonFlags>(json.c_str());
                       return document;
                   }),
-        PrintKept("nlohmann-json", json,
+        PrintKept(file, "nlohmann-json", json,
                   [&] { return std::make_shared<nlohmann::json>(nlohmann::json::parse(json)); }),
     };
     benchmark::DoNotOptimize(kept);

@@ -14,6 +14,7 @@
 
 #include "binding/binding_store.h"
 #include "binding/detail/interned_string.h"
+#include "binding/detail/store_ids.h"
 #include "binding/detail/value_storage.h"
 
 namespace Zarn::Binding {
@@ -60,8 +61,12 @@ std::string Base64(const std::uint8_t* bytes, std::size_t size) {
 
 }  // namespace
 
-// Payload, store reference and kind: 24 bytes on 64-bit builds, 16 on 32-bit ones.
-static_assert(sizeof(BindingProperty) == 8 + 2 * sizeof(void*));
+// Payload, store id and kind: 16 bytes on 64-bit and 32-bit builds alike.
+static_assert(sizeof(BindingProperty) == 16);
+
+inline BindingStore* BindingProperty::StoreOf() const noexcept { return detail::StoreWithId(storeId_); }
+
+const BindingStore* BindingProperty::Store() const noexcept { return StoreOf(); }
 
 struct BindingProperty::Detached {
     Payload payload;
@@ -89,35 +94,40 @@ bool BindingProperty::IsFilledContainer(const BindingProperty& value) noexcept {
            (value.kind_ == BindingKind::Structure && value.payload_.fields->size != 0);
 }
 
+// An empty container: a header alone, counted among the store's blocks.
 template <typename T>
-void BindingProperty::GrowArray(BindingStore& store, detail::ValueArray<T>& array, std::size_t capacity) {
+detail::ValueArray<T>* BindingProperty::NewArray(BindingStore& store) {
+    auto* array = static_cast<detail::ValueArray<T>*>(store.AllocateChunk(detail::ValueArray<T>::Bytes(0)));
+    array->size = 0;
+    array->capacity = 0;
+    ++store.containers_;
+    return array;
+}
+
+// Moves the container into a chunk of `capacity` items and points `array` at it.
+template <typename T>
+void BindingProperty::GrowArray(BindingStore& store, detail::ValueArray<T>*& array, std::size_t capacity) {
     if (capacity > std::numeric_limits<std::uint32_t>::max() ||
-        capacity > std::numeric_limits<std::size_t>::max() / sizeof(T)) {
+        capacity > (std::numeric_limits<std::size_t>::max() - 8) / sizeof(T)) {
         throw std::length_error("BindingProperty: too many elements");
     }
-    T* data = static_cast<T*>(store.AllocateChunk(capacity * sizeof(T)));
-    if (array.size != 0) {
-        // Values hold no pointers to themselves, so moving their bytes relocates them.
-        std::memcpy(static_cast<void*>(data), static_cast<const void*>(array.data), array.size * sizeof(T));
-    }
-    if (array.capacity != 0) store.FreeChunk(array.data, array.capacity * sizeof(T));
-    array.data = data;
-    array.capacity = static_cast<std::uint32_t>(capacity);
+    using Array = detail::ValueArray<T>;
+    auto* grown = static_cast<Array*>(store.AllocateChunk(Array::Bytes(capacity)));
+    // Values hold no pointers to themselves, so moving their bytes relocates them.
+    std::memcpy(static_cast<void*>(grown), static_cast<const void*>(array), Array::Bytes(array->size));
+    store.FreeChunk(array, Array::Bytes(array->capacity));
+    grown->capacity = static_cast<std::uint32_t>(capacity);
+    array = grown;
 }
 
 template <typename T>
-void BindingProperty::ShrinkArray(BindingStore& store, detail::ValueArray<T>& array) noexcept {
-    if (array.capacity == array.size ||
-        store.SameChunkSize(array.capacity * sizeof(T), array.size * sizeof(T)))
+void BindingProperty::ShrinkArray(BindingStore& store, detail::ValueArray<T>*& array) noexcept {
+    using Array = detail::ValueArray<T>;
+    if (array->capacity == array->size ||
+        store.SameChunkSize(Array::Bytes(array->capacity), Array::Bytes(array->size)))
         return;
-    if (array.size == 0) {
-        store.FreeChunk(array.data, array.capacity * sizeof(T));
-        array.data = nullptr;
-        array.capacity = 0;
-        return;
-    }
     try {
-        GrowArray(store, array, array.size);
+        GrowArray(store, array, array->size);
     } catch (const std::bad_alloc&) {
         // Keeping the spare room is harmless.
     }
@@ -125,20 +135,21 @@ void BindingProperty::ShrinkArray(BindingStore& store, detail::ValueArray<T>& ar
 
 // Room for one more item: doubling, starting at two.
 template <typename T>
-void BindingProperty::ReserveOneMore(BindingStore& store, detail::ValueArray<T>& array) {
-    if (array.size == array.capacity)
-        GrowArray(store, array, array.capacity == 0 ? 2 : std::size_t{array.capacity} * 2);
+void BindingProperty::ReserveOneMore(BindingStore& store, detail::ValueArray<T>*& array) {
+    if (array->size == array->capacity)
+        GrowArray(store, array, array->capacity == 0 ? 2 : std::size_t{array->capacity} * 2);
 }
 
 BindingProperty::~BindingProperty() {
     if (counted_) {
+        BindingStore* store = StoreOf();
         // The last holder frees the store whole: no walk over the tree.
-        if (store_->SoleHolder()) {
-            store_->DropReference();
+        if (store->SoleHolder()) {
+            store->DropReference();
             return;
         }
         ReleasePayload();
-        store_->DropReference();
+        store->DropReference();
         return;
     }
     ReleasePayload();
@@ -149,26 +160,26 @@ BindingProperty::BindingProperty(const BindingProperty& other) { CopyFrom(other)
 BindingProperty& BindingProperty::operator=(const BindingProperty& other) {
     if (this == &other) return *this;
     // Built aside first: `other` may be nested inside this value, or this inside `other`.
-    BindingProperty copy(store_);
+    BindingProperty copy(storeId_);
     copy.CopyFrom(other);
     ReleasePayload();
     payload_ = copy.payload_;
     kind_ = copy.kind_;
     copy.kind_ = BindingKind::Empty;
-    if (copy.store_ != store_) AdoptStore(copy.TakeStoreReference());
+    if (copy.storeId_ != storeId_) AdoptStore(copy.TakeStoreReference());
     return *this;
 }
 
 BindingProperty::BindingProperty(BindingProperty&& other) noexcept
-    : payload_(other.payload_), store_(other.store_), kind_(other.kind_), counted_(other.counted_) {
+    : payload_(other.payload_), storeId_(other.storeId_), kind_(other.kind_), counted_(other.counted_) {
     other.kind_ = BindingKind::Empty;
     other.payload_.unsignedValue = 0;
     if (other.counted_) {
-        other.store_ = nullptr;
+        other.storeId_ = 0;
         other.counted_ = false;
-    } else if (store_ != nullptr) {
+    } else if (storeId_ != 0) {
         // Out of a container: the new value must keep the store alive on its own.
-        store_->AddReference();
+        StoreOf()->AddReference();
         counted_ = true;
     }
 }
@@ -178,7 +189,7 @@ BindingProperty& BindingProperty::operator=(BindingProperty&& other) noexcept {
     // A payload held in another store brings that store along; a scalar keeps this value's
     // store, if it has one.
     const bool adopt =
-        other.store_ != store_ && (store_ == nullptr || NeedsStore(other.kind_, other.payload_));
+        other.storeId_ != storeId_ && (storeId_ == 0 || NeedsStore(other.kind_, other.payload_));
     BindingStore* incoming = adopt ? other.TakeStoreReference() : nullptr;
     // Detached before the release: `other` may be nested inside this value.
     const Payload payload = other.payload_;
@@ -193,9 +204,9 @@ BindingProperty& BindingProperty::operator=(BindingProperty&& other) noexcept {
 }
 
 BindingStore* BindingProperty::TakeStoreReference() noexcept {
-    BindingStore* store = store_;
+    BindingStore* store = StoreOf();
     if (counted_) {
-        store_ = nullptr;
+        storeId_ = 0;
         counted_ = false;
     } else {
         store->AddReference();
@@ -205,27 +216,29 @@ BindingStore* BindingProperty::TakeStoreReference() noexcept {
 
 void BindingProperty::AdoptStore(BindingStore* store) noexcept {
     if (counted_) {
-        store_->DropReference();
-    } else if (store_ != nullptr) {
+        StoreOf()->DropReference();
+    } else if (storeId_ != 0) {
         // This is a slot of its store's tree: that tree now holds a subtree of another store.
-        store_->hasForeignSubtrees_ = true;
+        StoreOf()->hasForeignSubtrees_ = true;
     }
-    store_ = store;
+    storeId_ = store->id_;
     counted_ = true;
 }
 
 BindingStore& BindingProperty::EnsureStore() {
-    if (store_ == nullptr) {
-        store_ = BindingStore::Create();
-        store_->AddReference();
+    if (storeId_ == 0) {
+        BindingStore* store = BindingStore::Create();
+        store->AddReference();
+        storeId_ = store->id_;
         counted_ = true;
+        return *store;
     }
-    return *store_;
+    return *StoreOf();
 }
 
 void BindingProperty::Reset() noexcept {
-    if (counted_ && kind_ != BindingKind::Empty && store_->SoleHolder()) {
-        store_->ReleaseAll();
+    if (counted_ && kind_ != BindingKind::Empty && StoreOf()->SoleHolder()) {
+        StoreOf()->ReleaseAll();
         kind_ = BindingKind::Empty;
         payload_.unsignedValue = 0;
         return;
@@ -236,13 +249,13 @@ void BindingProperty::Reset() noexcept {
 void BindingProperty::ReleasePayload() noexcept {
     switch (kind_) {
         case BindingKind::String:
-            if (payload_.string->references != 0) store_->Release(payload_.string);
+            if (payload_.string->references != 0) StoreOf()->Release(payload_.string);
             break;
         case BindingKind::Blob:
-            store_->DeleteBlob(payload_.blob);
+            StoreOf()->DeleteBlob(payload_.blob);
             break;
         case BindingKind::Enum:
-            store_->enumPool_.Free(payload_.enumPair);
+            StoreOf()->enumPool_.Free(payload_.enumPair);
             break;
         case BindingKind::Collection:
         case BindingKind::Structure:
@@ -259,7 +272,7 @@ void BindingProperty::ReleaseContainers() noexcept {
     // Nested containers go to a work list instead of being released from here, so the depth of
     // a tree never turns into depth of the call stack.
     std::vector<Detached> pending;
-    ReleaseContainerBlock({payload_, store_, kind_, false}, pending);
+    ReleaseContainerBlock({payload_, StoreOf(), kind_, false}, pending);
     while (!pending.empty()) {
         const Detached item = pending.back();
         pending.pop_back();
@@ -281,27 +294,26 @@ void BindingProperty::ReleaseContainers() noexcept {
 void BindingProperty::ReleaseContainerBlock(const Detached& item, std::vector<Detached>& pending) noexcept {
     auto releaseSlot = [&pending](BindingProperty& slot) {
         if (IsFilledContainer(slot)) {
-            pending.push_back({slot.payload_, slot.store_, slot.kind_, slot.counted_});
+            pending.push_back({slot.payload_, slot.StoreOf(), slot.kind_, slot.counted_});
             return;
         }
         slot.ReleasePayload();
-        if (slot.counted_) slot.store_->DropReference();
+        if (slot.counted_) slot.StoreOf()->DropReference();
     };
     BindingStore& store = *item.store;
     if (item.kind == BindingKind::Collection) {
         ElementArray* elements = item.payload.elements;
-        for (std::size_t i = 0; i < elements->size; ++i) releaseSlot(elements->data[i]);
-        if (elements->capacity != 0)
-            store.FreeChunk(elements->data, elements->capacity * sizeof(BindingProperty));
-        store.collectionPool_.Free(elements);
+        for (std::size_t i = 0; i < elements->size; ++i) releaseSlot(elements->Items()[i]);
+        store.FreeChunk(elements, ElementArray::Bytes(elements->capacity));
+        --store.containers_;
     } else {
         FieldArray* fields = item.payload.fields;
         for (std::size_t i = 0; i < fields->size; ++i) {
-            store.Release(fields->data[i].name_);
-            releaseSlot(fields->data[i].value_);
+            store.Release(fields->Items()[i].name_);
+            releaseSlot(fields->Items()[i].value_);
         }
-        if (fields->capacity != 0) store.FreeChunk(fields->data, fields->capacity * sizeof(BindingField));
-        store.structurePool_.Free(fields);
+        store.FreeChunk(fields, FieldArray::Bytes(fields->capacity));
+        --store.containers_;
     }
 }
 
@@ -330,8 +342,8 @@ void BindingProperty::CopyFrom(const BindingProperty& other) {
                 target.kind_ = source.kind_;
                 break;
             case BindingKind::String:
-                if (source.store_ == target.store_ && source.store_ != nullptr) {
-                    target.store_->AddReference(source.payload_.string);
+                if (source.storeId_ == target.storeId_ && source.storeId_ != 0) {
+                    target.StoreOf()->AddReference(source.payload_.string);
                     target.ReleasePayload();
                     target.payload_.string = source.payload_.string;
                     target.kind_ = BindingKind::String;
@@ -349,32 +361,33 @@ void BindingProperty::CopyFrom(const BindingProperty& other) {
                 target.ReleasePayload();
                 target.MakeCollection();
                 const ElementArray& from = *source.payload_.elements;
+                if (from.size != 0) GrowArray(*target.StoreOf(), target.payload_.elements, from.size);
                 ElementArray& to = *target.payload_.elements;
-                if (from.size != 0) GrowArray(*target.store_, to, from.size);
-                for (std::size_t i = 0; i < from.size; ++i) new (&to.data[i]) BindingProperty(target.store_);
+                for (std::size_t i = 0; i < from.size; ++i)
+                    new (&to.Items()[i]) BindingProperty(target.storeId_);
                 to.size = from.size;
-                for (std::size_t i = from.size; i-- > 0;) jobs.push_back({&from.data[i], &to.data[i]});
+                for (std::size_t i = from.size; i-- > 0;) jobs.push_back({&from.Items()[i], &to.Items()[i]});
                 break;
             }
             case BindingKind::Structure: {
                 target.ReleasePayload();
                 target.MakeStructure();
                 const FieldArray& from = *source.payload_.fields;
+                if (from.size != 0) GrowArray(*target.StoreOf(), target.payload_.fields, from.size);
                 FieldArray& to = *target.payload_.fields;
-                if (from.size != 0) GrowArray(*target.store_, to, from.size);
-                const bool sameStore = source.store_ == target.store_;
+                const bool sameStore = source.storeId_ == target.storeId_;
                 for (std::size_t i = 0; i < from.size; ++i) {
-                    detail::InternedString* name = from.data[i].name_;
+                    detail::InternedString* name = from.Items()[i].name_;
                     if (sameStore) {
-                        target.store_->AddReference(name);
+                        target.StoreOf()->AddReference(name);
                     } else {
-                        name = target.store_->Intern(name->View());
+                        name = target.StoreOf()->Intern(name->View());
                     }
-                    new (&to.data[i]) BindingField(name, target.store_);
+                    new (&to.Items()[i]) BindingField(name, target.storeId_);
                     ++to.size;
                 }
                 for (std::size_t i = from.size; i-- > 0;)
-                    jobs.push_back({&from.data[i].value_, &to.data[i].value_});
+                    jobs.push_back({&from.Items()[i].value_, &to.Items()[i].value_});
                 break;
             }
         }
@@ -442,17 +455,17 @@ void BindingProperty::SetEnum(std::int32_t value, std::uint32_t typeId) {
 
 void BindingProperty::MakeCollection() {
     if (kind_ == BindingKind::Collection) return;
-    void* block = EnsureStore().collectionPool_.Allocate();
+    ElementArray* elements = NewArray<BindingProperty>(EnsureStore());
     ReleasePayload();
-    payload_.elements = new (block) ElementArray{nullptr, 0, 0};
+    payload_.elements = elements;
     kind_ = BindingKind::Collection;
 }
 
 void BindingProperty::MakeStructure() {
     if (kind_ == BindingKind::Structure) return;
-    void* block = EnsureStore().structurePool_.Allocate();
+    FieldArray* fields = NewArray<BindingField>(EnsureStore());
     ReleasePayload();
-    payload_.fields = new (block) FieldArray{nullptr, 0, 0};
+    payload_.fields = fields;
     kind_ = BindingKind::Structure;
 }
 
@@ -594,51 +607,54 @@ std::string BindingProperty::AsString(std::string_view defaultValue) const {
 
 const BindingProperty& BindingProperty::Element(std::size_t index) const noexcept {
     if (kind_ == BindingKind::Collection && index < payload_.elements->size)
-        return payload_.elements->data[index];
+        return payload_.elements->Items()[index];
     return SharedEmptyValue();
 }
 
 BindingProperty& BindingProperty::WriteElement(std::size_t index) {
     MakeCollection();
-    ElementArray& elements = *payload_.elements;
-    if (index >= elements.size) {
-        if (index >= elements.capacity)
-            GrowArray(*store_, elements, std::max(index + 1, std::size_t{elements.capacity} * 2));
-        for (std::size_t i = elements.size; i <= index; ++i) new (&elements.data[i]) BindingProperty(store_);
+    if (index >= payload_.elements->size) {
+        if (index >= payload_.elements->capacity) {
+            GrowArray(*StoreOf(), payload_.elements,
+                      std::max(index + 1, std::size_t{payload_.elements->capacity} * 2));
+        }
+        ElementArray& elements = *payload_.elements;
+        for (std::size_t i = elements.size; i <= index; ++i)
+            new (&elements.Items()[i]) BindingProperty(storeId_);
         elements.size = static_cast<std::uint32_t>(index + 1);
     }
-    return elements.data[index];
+    return payload_.elements->Items()[index];
 }
 
 BindingProperty& BindingProperty::AppendElement() {
     MakeCollection();
+    ReserveOneMore(*StoreOf(), payload_.elements);
     ElementArray& elements = *payload_.elements;
-    ReserveOneMore(*store_, elements);
-    return *new (&elements.data[elements.size++]) BindingProperty(store_);
+    return *new (&elements.Items()[elements.size++]) BindingProperty(storeId_);
 }
 
 void BindingProperty::Reserve(std::size_t count) {
     if (kind_ != BindingKind::Collection) return;
     if (count > kMaxCollectionReserve) throw std::length_error("BindingProperty::Reserve: too many elements");
-    if (count > payload_.elements->capacity) GrowArray(*store_, *payload_.elements, count);
+    if (count > payload_.elements->capacity) GrowArray(*StoreOf(), payload_.elements, count);
 }
 
 void BindingProperty::ShrinkToFit() noexcept {
     if (kind_ == BindingKind::Collection) {
-        ShrinkArray(*store_, *payload_.elements);
+        ShrinkArray(*StoreOf(), payload_.elements);
     } else if (kind_ == BindingKind::Structure) {
-        ShrinkArray(*store_, *payload_.fields);
+        ShrinkArray(*StoreOf(), payload_.fields);
     }
 }
 
 std::span<const BindingProperty> BindingProperty::Elements() const noexcept {
     if (kind_ != BindingKind::Collection) return {};
-    return {payload_.elements->data, payload_.elements->size};
+    return {payload_.elements->Items(), payload_.elements->size};
 }
 
 std::span<BindingProperty> BindingProperty::Elements() noexcept {
     if (kind_ != BindingKind::Collection) return {};
-    return {payload_.elements->data, payload_.elements->size};
+    return {payload_.elements->Items(), payload_.elements->size};
 }
 
 const BindingField* BindingProperty::LowerBound(const BindingField* first, std::size_t count,
@@ -659,8 +675,8 @@ const BindingField* BindingProperty::FindField(std::string_view name) const noex
     if (kind_ != BindingKind::Structure) return nullptr;
     const FieldArray& fields = *payload_.fields;
     const std::uint64_t prefix = detail::KeyPrefix(name.data(), name.size());
-    const BindingField* end = fields.data + fields.size;
-    const BindingField* found = LowerBound(fields.data, fields.size, prefix, name);
+    const BindingField* end = fields.Items() + fields.size;
+    const BindingField* found = LowerBound(fields.Items(), fields.size, prefix, name);
     if (found == end || found->name_->prefix != prefix || found->Name() != name) return nullptr;
     return found;
 }
@@ -679,30 +695,31 @@ BindingProperty& BindingProperty::WriteField(std::string_view name) {
     std::size_t at = fields.size;
     // Decoders and copies insert names in ascending order: the last field decides.
     if (fields.size != 0) {
-        const int order = detail::CompareKeys(fields.data[fields.size - 1].name_, prefix, name);
-        if (order == 0) return fields.data[fields.size - 1].value_;
+        const int order = detail::CompareKeys(fields.Items()[fields.size - 1].name_, prefix, name);
+        if (order == 0) return fields.Items()[fields.size - 1].value_;
         if (order > 0) {
-            const BindingField* found = LowerBound(fields.data, fields.size, prefix, name);
+            const BindingField* found = LowerBound(fields.Items(), fields.size, prefix, name);
             if (found->name_->prefix == prefix && found->Name() == name) {
                 return const_cast<BindingField*>(found)->value_;
             }
-            at = static_cast<std::size_t>(found - fields.data);
+            at = static_cast<std::size_t>(found - fields.Items());
         }
     }
     return InsertField(at, name, prefix);
 }
 
 BindingProperty& BindingProperty::InsertField(std::size_t at, std::string_view name, std::uint64_t prefix) {
-    FieldArray& fields = *payload_.fields;
+    BindingStore& store = *StoreOf();
     // Room first, so that nothing can fail once the name is counted.
-    ReserveOneMore(*store_, fields);
-    detail::InternedString* entry = store_->Intern(name, prefix);
-    BindingField* slot = fields.data + at;
+    ReserveOneMore(store, payload_.fields);
+    FieldArray& fields = *payload_.fields;
+    detail::InternedString* entry = store.Intern(name, prefix);
+    BindingField* slot = fields.Items() + at;
     if (at != fields.size) {
         std::memmove(static_cast<void*>(slot + 1), static_cast<const void*>(slot),
                      (fields.size - at) * sizeof(BindingField));
     }
-    new (slot) BindingField(entry, store_);
+    new (slot) BindingField(entry, storeId_);
     ++fields.size;
     return slot->value_;
 }
@@ -711,8 +728,8 @@ BindingProperty& BindingProperty::AppendFieldUnsorted(std::string_view name) {
     MakeStructure();
     FieldArray& fields = *payload_.fields;
     const std::uint64_t prefix = detail::KeyPrefix(name.data(), name.size());
-    if (fields.size != 0 && detail::CompareKeys(fields.data[fields.size - 1].name_, prefix, name) == 0)
-        return fields.data[fields.size - 1].value_;
+    if (fields.size != 0 && detail::CompareKeys(fields.Items()[fields.size - 1].name_, prefix, name) == 0)
+        return fields.Items()[fields.size - 1].value_;
     return InsertField(fields.size, name, prefix);
 }
 
@@ -720,8 +737,8 @@ void BindingProperty::SortFields() {
     if (kind_ != BindingKind::Structure) return;
     FieldArray& fields = *payload_.fields;
     const auto compare = [&fields](std::uint32_t a, std::uint32_t b) noexcept {
-        const detail::InternedString* right = fields.data[b].name_;
-        return detail::CompareKeys(fields.data[a].name_, right->prefix, right->View());
+        const detail::InternedString* right = fields.Items()[b].name_;
+        return detail::CompareKeys(fields.Items()[a].name_, right->prefix, right->View());
     };
     std::uint32_t ordered = 1;
     while (ordered < fields.size && compare(ordered - 1, ordered) < 0) ++ordered;
@@ -737,31 +754,32 @@ void BindingProperty::SortFields() {
     };
     std::size_t kept = 0;
     for (std::size_t i = 0; i < order.size(); ++i) kept += superseded(i) ? 0 : 1;
-    auto* sorted = static_cast<BindingField*>(store_->AllocateChunk(kept * sizeof(BindingField)));
+    auto* sortedArray = static_cast<FieldArray*>(StoreOf()->AllocateChunk(FieldArray::Bytes(kept)));
+    BindingField* sorted = sortedArray->Items();
 
     // Nothing fails from here on.
     std::size_t at = 0;
     for (std::size_t i = 0; i < order.size(); ++i) {
-        BindingField& field = fields.data[order[i]];
+        BindingField& field = fields.Items()[order[i]];
         if (superseded(i)) {
-            store_->Release(field.name_);
+            StoreOf()->Release(field.name_);
             field.value_.ReleasePayload();
-            if (field.value_.counted_) field.value_.store_->DropReference();
+            if (field.value_.counted_) field.value_.StoreOf()->DropReference();
             continue;
         }
         // Values hold no pointers to themselves, so moving their bytes relocates them.
         std::memcpy(static_cast<void*>(sorted + at++), static_cast<const void*>(&field),
                     sizeof(BindingField));
     }
-    store_->FreeChunk(fields.data, fields.capacity * sizeof(BindingField));
-    fields.data = sorted;
-    fields.size = static_cast<std::uint32_t>(kept);
-    fields.capacity = static_cast<std::uint32_t>(kept);
+    StoreOf()->FreeChunk(&fields, FieldArray::Bytes(fields.capacity));
+    sortedArray->size = static_cast<std::uint32_t>(kept);
+    sortedArray->capacity = static_cast<std::uint32_t>(kept);
+    payload_.fields = sortedArray;
 }
 
 std::span<const BindingField> BindingProperty::Fields() const noexcept {
     if (kind_ != BindingKind::Structure) return {};
-    return {payload_.fields->data, payload_.fields->size};
+    return {payload_.fields->Items(), payload_.fields->size};
 }
 
 bool operator==(const BindingProperty& a, const BindingProperty& b) noexcept {
@@ -802,7 +820,8 @@ bool operator==(const BindingProperty& a, const BindingProperty& b) noexcept {
                     const BindingProperty::ElementArray& x = *left->payload_.elements;
                     const BindingProperty::ElementArray& y = *right->payload_.elements;
                     if (x.size != y.size) return false;
-                    for (std::size_t i = 0; i < x.size; ++i) pending.emplace_back(&x.data[i], &y.data[i]);
+                    for (std::size_t i = 0; i < x.size; ++i)
+                        pending.emplace_back(&x.Items()[i], &y.Items()[i]);
                     break;
                 }
                 case BindingKind::Structure: {
@@ -810,8 +829,8 @@ bool operator==(const BindingProperty& a, const BindingProperty& b) noexcept {
                     const BindingProperty::FieldArray& y = *right->payload_.fields;
                     if (x.size != y.size) return false;
                     for (std::size_t i = 0; i < x.size; ++i) {
-                        if (x.data[i].Name() != y.data[i].Name()) return false;
-                        pending.emplace_back(&x.data[i].Value(), &y.data[i].Value());
+                        if (x.Items()[i].Name() != y.Items()[i].Name()) return false;
+                        pending.emplace_back(&x.Items()[i].Value(), &y.Items()[i].Value());
                     }
                     break;
                 }
@@ -825,8 +844,8 @@ bool operator==(const BindingProperty& a, const BindingProperty& b) noexcept {
     }
 }
 
-BindingField::BindingField(detail::InternedString* name, BindingStore* store) noexcept
-    : name_(name), value_(store) {}
+BindingField::BindingField(detail::InternedString* name, std::uint32_t storeId) noexcept
+    : name_(name), value_(storeId) {}
 
 std::string_view BindingField::Name() const noexcept { return name_->View(); }
 

@@ -91,7 +91,7 @@ public:
     // "structure"; 1 otherwise.
     std::size_t Size() const noexcept;
     // Null until the value first needed storage.
-    const BindingStore* Store() const noexcept { return store_; }
+    const BindingStore* Store() const noexcept;
 
     // Typed getters: the payload when the kind matches exactly, otherwise the default. They never
     // convert between kinds ("signed" is not read by GetUnsigned, nor the reverse).
@@ -185,15 +185,18 @@ private:
     };
 
     // An element or field slot of `store`, inside its container's count.
-    explicit BindingProperty(BindingStore* store) noexcept : store_(store) {}
+    explicit BindingProperty(std::uint32_t storeId) noexcept : storeId_(storeId) {}
+    BindingStore* StoreOf() const noexcept;
     static bool NeedsStore(BindingKind kind, const Payload& payload) noexcept;
     static bool IsFilledContainer(const BindingProperty& value) noexcept;
     template <typename T>
-    static void GrowArray(BindingStore& store, detail::ValueArray<T>& array, std::size_t capacity);
+    static void GrowArray(BindingStore& store, detail::ValueArray<T>*& array, std::size_t capacity);
     template <typename T>
-    static void ShrinkArray(BindingStore& store, detail::ValueArray<T>& array) noexcept;
+    static void ShrinkArray(BindingStore& store, detail::ValueArray<T>*& array) noexcept;
     template <typename T>
-    static void ReserveOneMore(BindingStore& store, detail::ValueArray<T>& array);
+    static void ReserveOneMore(BindingStore& store, detail::ValueArray<T>*& array);
+    template <typename T>
+    static detail::ValueArray<T>* NewArray(BindingStore& store);
     static const BindingField* LowerBound(const BindingField* first, std::size_t count, std::uint64_t prefix,
                                           std::string_view name) noexcept;
     static void ReleaseContainerBlock(const Detached& item, std::vector<Detached>& pending) noexcept;
@@ -209,9 +212,10 @@ private:
     BindingProperty& InsertField(std::size_t at, std::string_view name, std::uint64_t prefix);
 
     Payload payload_{.unsignedValue = 0};
-    BindingStore* store_ = nullptr;
+    // The store by its id (detail/store_ids.h), 0 for none: half the room of a pointer.
+    std::uint32_t storeId_ = 0;
     BindingKind kind_ = BindingKind::Empty;
-    bool counted_ = false;  // holds one reference to `store_`
+    bool counted_ = false;  // holds one reference to the store
 };
 
 // One field of a structure: its interned name and its value.
@@ -227,7 +231,7 @@ public:
 private:
     friend class BindingProperty;
     friend class BindingStore;
-    BindingField(detail::InternedString* name, BindingStore* store) noexcept;
+    BindingField(detail::InternedString* name, std::uint32_t storeId) noexcept;
 
     detail::InternedString* name_;  // one counted reference in the store's table
     BindingProperty value_;

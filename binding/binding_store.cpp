@@ -7,6 +7,7 @@
 
 #include "binding/binding_property.h"
 #include "binding/detail/interned_string.h"
+#include "binding/detail/store_ids.h"
 #include "binding/detail/value_storage.h"
 #include "binding/fnv1a.h"
 
@@ -31,32 +32,42 @@ constexpr std::size_t kInitialBuckets = 8;
 
 }  // namespace
 
-BindingStore::BindingStore()
-    : buckets_(kInitialBuckets, nullptr),
-      blobPool_(sizeof(detail::BlobBlock)),
-      enumPool_(sizeof(BindingEnum)),
-      collectionPool_(sizeof(detail::ValueArray<BindingProperty>)),
-      structurePool_(sizeof(detail::ValueArray<BindingField>)) {
-    for (std::size_t i = 0; i < kChunkClasses; ++i) chunkPools_[i].SetBlockSize(ChunkClassSize(i));
+BindingStore::BindingStore() : buckets_(kInitialBuckets, nullptr) {
+    blobPool_.Attach(arena_, sizeof(detail::BlobBlock));
+    enumPool_.Attach(arena_, sizeof(BindingEnum));
+    for (std::size_t i = 0; i < kChunkClasses; ++i) {
+        chunkPools_[i].Attach(arena_, ChunkClassSize(i),
+                              i < kSharedChunkClasses ? nullptr : &largeClassPages_[i - kSharedChunkClasses]);
+    }
 }
 
-BindingStore::~BindingStore() { ReleaseAll(); }
+BindingStore::~BindingStore() {
+    ReleaseAll();
+    if (id_ != 0) detail::UnregisterStore(id_);
+}
 
-BindingStore* BindingStore::Create() { return new BindingStore(); }
+BindingStore* BindingStore::Create() {
+    auto* store = new BindingStore();
+    try {
+        store->id_ = detail::RegisterStore(store);
+    } catch (...) {
+        delete store;
+        throw;
+    }
+    return store;
+}
 
 void BindingStore::DropReference() noexcept {
     if (--references_ == 0) delete this;
 }
 
 std::size_t BindingStore::BlocksInUse() const noexcept {
-    return blobPool_.BlocksInUse() + enumPool_.BlocksInUse() + collectionPool_.BlocksInUse() +
-           structurePool_.BlocksInUse();
+    return blobPool_.BlocksInUse() + enumPool_.BlocksInUse() + containers_;
 }
 
 std::size_t BindingStore::PageCount() const noexcept {
-    std::size_t pages = blobPool_.PageCount() + enumPool_.PageCount() + collectionPool_.PageCount() +
-                        structurePool_.PageCount();
-    for (const detail::BlockPool& pool : chunkPools_) pages += pool.PageCount();
+    std::size_t pages = arena_.PageCount();
+    for (const detail::PageArena& own : largeClassPages_) pages += own.PageCount();
     return pages;
 }
 
@@ -143,9 +154,9 @@ void BindingStore::Grow() {
 }
 
 std::size_t BindingStore::ChunkClassSize(std::size_t index) noexcept {
-    if (index < 2) return 16 * (index + 1);
-    const std::size_t base = std::size_t{32} << ((index - 2) / 2);
-    return index % 2 == 0 ? base + base / 2 : base * 2;
+    if (index < 7) return 16 + 8 * index;
+    const std::size_t base = std::size_t{64} << ((index - 7) / 4);
+    return base + ((index - 7) % 4 + 1) * (base / 4);
 }
 
 bool BindingStore::SameChunkSize(std::size_t a, std::size_t b) noexcept {
@@ -204,11 +215,12 @@ void BindingStore::ReleaseAll() noexcept {
         std::free(largeChunks_);
         largeChunks_ = next;
     }
-    blobPool_.ReleaseAll();
-    enumPool_.ReleaseAll();
-    collectionPool_.ReleaseAll();
-    structurePool_.ReleaseAll();
-    for (detail::BlockPool& pool : chunkPools_) pool.ReleaseAll();
+    blobPool_.Clear();
+    enumPool_.Clear();
+    containers_ = 0;
+    for (detail::BlockPool& pool : chunkPools_) pool.Clear();
+    arena_.ReleaseAll();
+    for (detail::PageArena& own : largeClassPages_) own.ReleaseAll();
     std::fill(buckets_.begin(), buckets_.end(), nullptr);
     stringCount_ = 0;
     lookaside_ = nullptr;

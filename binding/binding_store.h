@@ -4,9 +4,11 @@
 // It holds the tree's string table (interned, reference-counted texts in a hash set keyed by
 // 32-bit FNV-1a, 8 buckets to start, at most one entry per bucket on average, with a small
 // lookaside in front so that repeated texts skip the hash; the shared empty string is never
-// entered) and four pools of fixed-size blocks (blob vectors, enum pairs, collection vectors,
-// structure maps), plus size-class pools for texts and the arrays of elements and fields, all
-// carved from 4096-byte pages of the process-wide page supply.
+// entered), two pools of fixed-size blocks (blob vectors, enum pairs) and size-class pools for
+// texts and containers (a collection's or structure's header with its elements or fields, in one
+// block), all carved from 4096-byte pages of the process-wide page supply. The pools share their
+// pages (the largest classes take pages of their own when the shared one is full), so a small
+// tree keeps about what it uses instead of a partly used page per block size.
 //
 // Values that hold the store from outside a container (a tree's root, a subtree moved out of or
 // into another tree) count one reference each; elements and fields live inside their root's
@@ -41,7 +43,7 @@ public:
     std::size_t StringCount() const noexcept { return stringCount_; }
     // Buckets of the string table.
     std::size_t BucketCount() const noexcept { return buckets_.size(); }
-    // Blocks of the four fixed-size pools handed out and not yet returned.
+    // Blocks of blobs, enum pairs and containers handed out and not yet returned.
     std::size_t BlocksInUse() const noexcept;
     // Pages taken from the process-wide supply.
     std::size_t PageCount() const noexcept;
@@ -50,11 +52,17 @@ private:
     friend class BindingProperty;
     friend class BindingField;
 
-    // 16 to 2048 bytes, two classes per power of two (16, 32, 48, 64, 96, 128, 192, ...): an
-    // exactly sized array wastes at most a third of its chunk.
-    static constexpr std::size_t kChunkClasses = 14;
+    // 16 to 2048 bytes: every 8 bytes up to 64, then four classes per power of two (80, 96, 112,
+    // 128, 160, ...). Small blocks are most of a tree (structures of two or three fields, short
+    // texts), so their classes follow the sizes of values and fields closely; an exactly sized
+    // array wastes at most a fifth of its chunk.
+    static constexpr std::size_t kChunkClasses = 27;
     static constexpr std::size_t kLookasideSlots = 256;
     static constexpr std::size_t kLargestChunk = 2048;
+    // Classes up to 1024 bytes share the store's pages. The four larger ones take the rest of the
+    // newest shared page when they fit in it and pages of their own otherwise: a page holds few of
+    // them, and starting a shared page for one would often leave the rest of the old one unused.
+    static constexpr std::size_t kSharedChunkClasses = 23;
 
     struct LargeChunk {
         LargeChunk* previous;
@@ -111,10 +119,10 @@ private:
     // Whether chunks of the two sizes take the same room.
     static bool SameChunkSize(std::size_t a, std::size_t b) noexcept;
     static std::size_t ChunkClass(std::size_t bytes) noexcept {
-        if (bytes <= 32) return bytes <= 16 ? 0 : 1;
+        if (bytes <= 64) return bytes <= 16 ? 0 : (bytes - 9) / 8;
         const auto width = static_cast<std::size_t>(std::bit_width(bytes - 1));  // bytes in (2^(w-1), 2^w]
         const std::size_t base = std::size_t{1} << (width - 1);
-        return 2 * (width - 6) + (bytes <= base + base / 2 ? 2 : 3);
+        return 7 + 4 * (width - 7) + (bytes - 1 - base) / (base / 4);
     }
     static std::size_t ChunkClassSize(std::size_t index) noexcept;
 
@@ -125,6 +133,8 @@ private:
     // Frees everything at once: texts, blocks, chunks and the buffers of blobs.
     void ReleaseAll() noexcept;
 
+    std::size_t containers_ = 0;  // collections and structures, each one chunk
+    std::uint32_t id_ = 0;        // in the table of detail/store_ids.h
     std::size_t references_ = 0;
     // The last counted holder can free the store whole instead of walking its tree.
     bool SoleHolder() const noexcept { return references_ == 1 && !hasForeignSubtrees_; }
@@ -137,10 +147,10 @@ private:
     std::size_t stringCount_ = 0;
     detail::InternedString** lookaside_ = nullptr;  // kLookasideSlots entries, from a chunk
 
+    detail::PageArena arena_;
+    detail::PageArena largeClassPages_[kChunkClasses - kSharedChunkClasses];
     detail::BlockPool blobPool_;
     detail::BlockPool enumPool_;
-    detail::BlockPool collectionPool_;
-    detail::BlockPool structurePool_;
     detail::BlockPool chunkPools_[kChunkClasses];
     LargeChunk* largeChunks_ = nullptr;
     detail::BlobBlock* blobs_ = nullptr;  // the live blob blocks, linked

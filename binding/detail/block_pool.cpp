@@ -82,29 +82,29 @@ void* TakePage() { return Supply().Take(); }
 
 void ReturnPage(void* page) noexcept { Supply().Return(page); }
 
-BlockPool::BlockPool(std::size_t blockSize) noexcept : blockSize_(RoundToBlock(blockSize)) {}
+void BlockPool::Attach(PageArena& arena, std::size_t blockSize, PageArena* overflow) noexcept {
+    arena_ = &arena;
+    overflow_ = overflow;
+    blockSize_ = RoundToBlock(blockSize);
+}
 
-void BlockPool::SetBlockSize(std::size_t blockSize) noexcept { blockSize_ = RoundToBlock(blockSize); }
-
-void BlockPool::AddPage() {
+void PageArena::AddPage() {
     if (pages_.size() == pages_.capacity()) pages_.reserve(pages_.empty() ? 8 : pages_.size() * 2);
     void* page = TakePage();
     pages_.push_back(page);
     next_ = static_cast<char*>(page);
     end_ = next_ + kPageSize;
-    Poison(page, kPageSize);
+    BlockPool::Poison(page, kPageSize);
 }
 
-void BlockPool::ReleaseAll() noexcept {
+void PageArena::ReleaseAll() noexcept {
     for (void* page : pages_) {
-        Unpoison(page, kPageSize);
+        BlockPool::Unpoison(page, kPageSize);
         ReturnPage(page);
     }
     pages_.clear();
-    freeList_ = nullptr;
     next_ = nullptr;
     end_ = nullptr;
-    inUse_ = 0;
 }
 
 }  // namespace Zarn::Binding::detail
