@@ -100,13 +100,22 @@ TEST_F(PluginHostTest, LoadKeepsTheEntrysRecordsAndInitializeConnectsThePlugin) 
     EXPECT_FALSE(host.Initialize());
 }
 
-TEST(PluginHostWithoutTranscript, HandsRecordsToTheObserverOnlyAndStillCountsFaults) {
+// Runs `test` with the fake plugin in place under a host made with `options`.
+template <typename Test>
+void WithHost(const HostOptions& options, Test test) {
     FakePlugin plugin;
     FakePlugin::current = &plugin;
     {
-        HostOptions options;
-        options.keepTranscript = false;
         PluginHost host(options);
+        test(plugin, host);
+    }
+    FakePlugin::current = nullptr;
+}
+
+TEST(PluginHostWithoutTranscript, HandsRecordsToTheObserverOnlyAndStillCountsFaults) {
+    HostOptions options;
+    options.keepTranscript = false;
+    WithHost(options, [](FakePlugin& plugin, PluginHost& host) {
         std::vector<std::string> seen;
         host.SetObserver(
             [&](const BoundaryRecord& record) { seen.emplace_back(BoundaryKindName(record.kind)); });
@@ -117,8 +126,7 @@ TEST(PluginHostWithoutTranscript, HandsRecordsToTheObserverOnlyAndStillCountsFau
         EXPECT_TRUE(host.Transcript().empty());
         EXPECT_EQ(host.FaultCount(), 1u);
         EXPECT_THAT(seen, ElementsAre("load", "initialize", "fault", "shutdown"));
-    }
-    FakePlugin::current = nullptr;
+    });
 }
 
 TEST_F(PluginHostTest, RefusesABrokenEntryTableWithoutCallingThePluginAgain) {
@@ -243,12 +251,9 @@ TEST_F(PluginHostTest, PublishedEventsAreRecordedAsOwnedCopiesAndReachSubscriber
 }
 
 TEST(PluginHostWithoutEventPayloads, RecordsEventsBareAndStillDeliversTheirValues) {
-    FakePlugin plugin;
-    FakePlugin::current = &plugin;
-    {
-        HostOptions options;
-        options.recordEventPayloads = false;
-        PluginHost host(options);
+    HostOptions options;
+    options.recordEventPayloads = false;
+    WithHost(options, [](FakePlugin& plugin, PluginHost& host) {
         plugin.onInitialize = [&] { plugin.Subscribe("Echo"); };
         ASSERT_TRUE(host.Load(&FakePlugin::Entry).Succeeded());
         ASSERT_TRUE(host.Initialize());
@@ -263,8 +268,7 @@ TEST(PluginHostWithoutEventPayloads, RecordsEventsBareAndStillDeliversTheirValue
         }
         EXPECT_THAT(events, ElementsAre("event Echo", "deliver Echo"));
         host.Shutdown();
-    }
-    FakePlugin::current = nullptr;
+    });
 }
 
 TEST_F(PluginHostTest, MalformedRecordsFromThePluginBecomeFaults) {
