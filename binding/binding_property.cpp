@@ -61,8 +61,10 @@ std::string Base64(const std::uint8_t* bytes, std::size_t size) {
 
 }  // namespace
 
-// Payload, store id and kind: 16 bytes on 64-bit and 32-bit builds alike.
+// Payload, store id, kind and name id: 16 bytes on 64-bit and 32-bit builds alike, and a field
+// no more than its value.
 static_assert(sizeof(BindingProperty) == 16);
+static_assert(sizeof(BindingField) == sizeof(BindingProperty));
 
 inline BindingStore* BindingProperty::StoreOf() const noexcept { return detail::StoreWithId(storeId_); }
 
@@ -90,8 +92,8 @@ bool BindingProperty::NeedsStore(BindingKind kind, const Payload& payload) noexc
 }
 
 bool BindingProperty::IsFilledContainer(const BindingProperty& value) noexcept {
-    return (value.kind_ == BindingKind::Collection && value.payload_.elements->size != 0) ||
-           (value.kind_ == BindingKind::Structure && value.payload_.fields->size != 0);
+    return (value.Kind() == BindingKind::Collection && value.payload_.elements->size != 0) ||
+           (value.Kind() == BindingKind::Structure && value.payload_.fields->size != 0);
 }
 
 // An empty container: a header alone, counted among the store's blocks.
@@ -164,15 +166,15 @@ BindingProperty& BindingProperty::operator=(const BindingProperty& other) {
     copy.CopyFrom(other);
     ReleasePayload();
     payload_ = copy.payload_;
-    kind_ = copy.kind_;
-    copy.kind_ = BindingKind::Empty;
+    SetKind(copy.Kind());
+    copy.SetKind(BindingKind::Empty);
     if (copy.storeId_ != storeId_) AdoptStore(copy.TakeStoreReference());
     return *this;
 }
 
 BindingProperty::BindingProperty(BindingProperty&& other) noexcept
     : payload_(other.payload_), storeId_(other.storeId_), kind_(other.kind_), counted_(other.counted_) {
-    other.kind_ = BindingKind::Empty;
+    other.SetKind(BindingKind::Empty);
     other.payload_.unsignedValue = 0;
     if (other.counted_) {
         other.storeId_ = 0;
@@ -189,16 +191,16 @@ BindingProperty& BindingProperty::operator=(BindingProperty&& other) noexcept {
     // A payload held in another store brings that store along; a scalar keeps this value's
     // store, if it has one.
     const bool adopt =
-        other.storeId_ != storeId_ && (storeId_ == 0 || NeedsStore(other.kind_, other.payload_));
+        other.storeId_ != storeId_ && (storeId_ == 0 || NeedsStore(other.Kind(), other.payload_));
     BindingStore* incoming = adopt ? other.TakeStoreReference() : nullptr;
     // Detached before the release: `other` may be nested inside this value.
     const Payload payload = other.payload_;
-    const BindingKind kind = other.kind_;
-    other.kind_ = BindingKind::Empty;
+    const BindingKind kind = other.Kind();
+    other.SetKind(BindingKind::Empty);
     other.payload_.unsignedValue = 0;
     ReleasePayload();
     payload_ = payload;
-    kind_ = kind;
+    SetKind(kind);
     if (adopt) AdoptStore(incoming);
     return *this;
 }
@@ -237,9 +239,9 @@ BindingStore& BindingProperty::EnsureStore() {
 }
 
 void BindingProperty::Reset() noexcept {
-    if (counted_ && kind_ != BindingKind::Empty && StoreOf()->SoleHolder()) {
+    if (counted_ && Kind() != BindingKind::Empty && StoreOf()->SoleHolder()) {
         StoreOf()->ReleaseAll();
-        kind_ = BindingKind::Empty;
+        SetKind(BindingKind::Empty);
         payload_.unsignedValue = 0;
         return;
     }
@@ -247,7 +249,7 @@ void BindingProperty::Reset() noexcept {
 }
 
 void BindingProperty::ReleasePayload() noexcept {
-    switch (kind_) {
+    switch (Kind()) {
         case BindingKind::String:
             if (payload_.string->references != 0) StoreOf()->Release(payload_.string);
             break;
@@ -264,7 +266,7 @@ void BindingProperty::ReleasePayload() noexcept {
         default:
             break;
     }
-    kind_ = BindingKind::Empty;
+    SetKind(BindingKind::Empty);
     payload_.unsignedValue = 0;
 }
 
@@ -272,7 +274,7 @@ void BindingProperty::ReleaseContainers() noexcept {
     // Nested containers go to a work list instead of being released from here, so the depth of
     // a tree never turns into depth of the call stack.
     std::vector<Detached> pending;
-    ReleaseContainerBlock({payload_, StoreOf(), kind_, false}, pending);
+    ReleaseContainerBlock({payload_, StoreOf(), Kind(), false}, pending);
     while (!pending.empty()) {
         const Detached item = pending.back();
         pending.pop_back();
@@ -294,7 +296,7 @@ void BindingProperty::ReleaseContainers() noexcept {
 void BindingProperty::ReleaseContainerBlock(const Detached& item, std::vector<Detached>& pending) noexcept {
     auto releaseSlot = [&pending](BindingProperty& slot) {
         if (IsFilledContainer(slot)) {
-            pending.push_back({slot.payload_, slot.StoreOf(), slot.kind_, slot.counted_});
+            pending.push_back({slot.payload_, slot.StoreOf(), slot.Kind(), slot.counted_ != 0});
             return;
         }
         slot.ReleasePayload();
@@ -309,7 +311,7 @@ void BindingProperty::ReleaseContainerBlock(const Detached& item, std::vector<De
     } else {
         FieldArray* fields = item.payload.fields;
         for (std::size_t i = 0; i < fields->size; ++i) {
-            store.Release(fields->Items()[i].name_);
+            store.Release(fields->Items()[i].NameEntry());
             releaseSlot(fields->Items()[i].value_);
         }
         store.FreeChunk(fields, FieldArray::Bytes(fields->capacity));
@@ -331,7 +333,7 @@ void BindingProperty::CopyFrom(const BindingProperty& other) {
         jobs.pop_back();
         const BindingProperty& source = *job.source;
         BindingProperty& target = *job.target;
-        switch (source.kind_) {
+        switch (source.Kind()) {
             case BindingKind::Empty:
             case BindingKind::Bool:
             case BindingKind::Signed:
@@ -339,14 +341,14 @@ void BindingProperty::CopyFrom(const BindingProperty& other) {
             case BindingKind::Float:
                 target.ReleasePayload();
                 target.payload_ = source.payload_;
-                target.kind_ = source.kind_;
+                target.SetKind(source.Kind());
                 break;
             case BindingKind::String:
                 if (source.storeId_ == target.storeId_ && source.storeId_ != 0) {
                     target.StoreOf()->AddReference(source.payload_.string);
                     target.ReleasePayload();
                     target.payload_.string = source.payload_.string;
-                    target.kind_ = BindingKind::String;
+                    target.SetKind(BindingKind::String);
                 } else {
                     target.SetString(source.payload_.string->View());
                 }
@@ -377,11 +379,11 @@ void BindingProperty::CopyFrom(const BindingProperty& other) {
                 FieldArray& to = *target.payload_.fields;
                 const bool sameStore = source.storeId_ == target.storeId_;
                 for (std::size_t i = 0; i < from.size; ++i) {
-                    detail::InternedString* name = from.Items()[i].name_;
+                    detail::InternedString* name = from.Items()[i].NameEntry();
                     if (sameStore) {
                         target.StoreOf()->AddReference(name);
                     } else {
-                        name = target.StoreOf()->Intern(name->View());
+                        name = target.StoreOf()->InternName(name->View(), name->prefix);
                     }
                     new (&to.Items()[i]) BindingField(name, target.storeId_);
                     ++to.size;
@@ -397,25 +399,25 @@ void BindingProperty::CopyFrom(const BindingProperty& other) {
 void BindingProperty::SetBool(bool value) {
     ReleasePayload();
     payload_.boolean = value;
-    kind_ = BindingKind::Bool;
+    SetKind(BindingKind::Bool);
 }
 
 void BindingProperty::SetSigned(std::int64_t value) {
     ReleasePayload();
     payload_.signedValue = value;
-    kind_ = BindingKind::Signed;
+    SetKind(BindingKind::Signed);
 }
 
 void BindingProperty::SetUnsigned(std::uint64_t value) {
     ReleasePayload();
     payload_.unsignedValue = value;
-    kind_ = BindingKind::Unsigned;
+    SetKind(BindingKind::Unsigned);
 }
 
 void BindingProperty::SetFloat(double value) {
     ReleasePayload();
     payload_.floatValue = value;
-    kind_ = BindingKind::Float;
+    SetKind(BindingKind::Float);
 }
 
 void BindingProperty::SetString(const char* text) {
@@ -427,7 +429,7 @@ void BindingProperty::SetString(std::string_view text) {
     detail::InternedString* entry = text.empty() ? detail::SharedEmptyString() : EnsureStore().Intern(text);
     ReleasePayload();
     payload_.string = entry;
-    kind_ = BindingKind::String;
+    SetKind(BindingKind::String);
 }
 
 void BindingProperty::SetBlob(const Blob& bytes) { SetBlob(bytes.data(), bytes.size()); }
@@ -443,34 +445,34 @@ void BindingProperty::SetBlob(Blob&& bytes) {
     Blob* blob = EnsureStore().NewBlob(std::move(taken));
     ReleasePayload();
     payload_.blob = blob;
-    kind_ = BindingKind::Blob;
+    SetKind(BindingKind::Blob);
 }
 
 void BindingProperty::SetEnum(std::int32_t value, std::uint32_t typeId) {
     void* block = EnsureStore().enumPool_.Allocate();
     ReleasePayload();
     payload_.enumPair = new (block) BindingEnum{value, typeId};
-    kind_ = BindingKind::Enum;
+    SetKind(BindingKind::Enum);
 }
 
 void BindingProperty::MakeCollection() {
-    if (kind_ == BindingKind::Collection) return;
+    if (Kind() == BindingKind::Collection) return;
     ElementArray* elements = NewArray<BindingProperty>(EnsureStore());
     ReleasePayload();
     payload_.elements = elements;
-    kind_ = BindingKind::Collection;
+    SetKind(BindingKind::Collection);
 }
 
 void BindingProperty::MakeStructure() {
-    if (kind_ == BindingKind::Structure) return;
+    if (Kind() == BindingKind::Structure) return;
     FieldArray* fields = NewArray<BindingField>(EnsureStore());
     ReleasePayload();
     payload_.fields = fields;
-    kind_ = BindingKind::Structure;
+    SetKind(BindingKind::Structure);
 }
 
 std::size_t BindingProperty::Size() const noexcept {
-    switch (kind_) {
+    switch (Kind()) {
         case BindingKind::Empty:
             return 0;
         case BindingKind::String:
@@ -487,23 +489,23 @@ std::size_t BindingProperty::Size() const noexcept {
 }
 
 bool BindingProperty::GetBool(bool defaultValue) const noexcept {
-    return kind_ == BindingKind::Bool ? payload_.boolean : defaultValue;
+    return Kind() == BindingKind::Bool ? payload_.boolean : defaultValue;
 }
 
 std::int64_t BindingProperty::GetSigned(std::int64_t defaultValue) const noexcept {
-    return kind_ == BindingKind::Signed ? payload_.signedValue : defaultValue;
+    return Kind() == BindingKind::Signed ? payload_.signedValue : defaultValue;
 }
 
 std::uint64_t BindingProperty::GetUnsigned(std::uint64_t defaultValue) const noexcept {
-    return kind_ == BindingKind::Unsigned ? payload_.unsignedValue : defaultValue;
+    return Kind() == BindingKind::Unsigned ? payload_.unsignedValue : defaultValue;
 }
 
 double BindingProperty::GetFloat(double defaultValue) const noexcept {
-    return kind_ == BindingKind::Float ? payload_.floatValue : defaultValue;
+    return Kind() == BindingKind::Float ? payload_.floatValue : defaultValue;
 }
 
 std::string_view BindingProperty::GetString(std::string_view defaultValue) const noexcept {
-    return kind_ == BindingKind::String ? payload_.string->View() : defaultValue;
+    return Kind() == BindingKind::String ? payload_.string->View() : defaultValue;
 }
 
 const BindingProperty::Blob& BindingProperty::GetBlob() const noexcept {
@@ -512,15 +514,15 @@ const BindingProperty::Blob& BindingProperty::GetBlob() const noexcept {
 }
 
 const BindingProperty::Blob& BindingProperty::GetBlob(const Blob& defaultValue) const noexcept {
-    return kind_ == BindingKind::Blob ? *payload_.blob : defaultValue;
+    return Kind() == BindingKind::Blob ? *payload_.blob : defaultValue;
 }
 
 BindingEnum BindingProperty::GetEnum(BindingEnum defaultValue) const noexcept {
-    return kind_ == BindingKind::Enum ? *payload_.enumPair : defaultValue;
+    return Kind() == BindingKind::Enum ? *payload_.enumPair : defaultValue;
 }
 
 bool BindingProperty::AsBool(bool defaultValue) const noexcept {
-    switch (kind_) {
+    switch (Kind()) {
         case BindingKind::Empty:
             return defaultValue;
         case BindingKind::Bool:
@@ -542,7 +544,7 @@ bool BindingProperty::AsBool(bool defaultValue) const noexcept {
 }
 
 std::int64_t BindingProperty::AsSigned(std::int64_t defaultValue) const noexcept {
-    switch (kind_) {
+    switch (Kind()) {
         case BindingKind::Bool:
             return payload_.boolean ? 1 : 0;
         case BindingKind::Signed:
@@ -561,7 +563,7 @@ std::int64_t BindingProperty::AsSigned(std::int64_t defaultValue) const noexcept
 }
 
 std::uint64_t BindingProperty::AsUnsigned(std::uint64_t defaultValue) const noexcept {
-    switch (kind_) {
+    switch (Kind()) {
         case BindingKind::Float: {
             const double value = payload_.floatValue;
             if (value >= kTwoTo64) return std::numeric_limits<std::uint64_t>::max();
@@ -581,7 +583,7 @@ std::uint64_t BindingProperty::AsUnsigned(std::uint64_t defaultValue) const noex
 }
 
 std::string BindingProperty::AsString(std::string_view defaultValue) const {
-    switch (kind_) {
+    switch (Kind()) {
         case BindingKind::Bool:
             return payload_.boolean ? "true" : "false";
         case BindingKind::Signed:
@@ -606,7 +608,7 @@ std::string BindingProperty::AsString(std::string_view defaultValue) const {
 }
 
 const BindingProperty& BindingProperty::Element(std::size_t index) const noexcept {
-    if (kind_ == BindingKind::Collection && index < payload_.elements->size)
+    if (Kind() == BindingKind::Collection && index < payload_.elements->size)
         return payload_.elements->Items()[index];
     return SharedEmptyValue();
 }
@@ -634,26 +636,26 @@ BindingProperty& BindingProperty::AppendElement() {
 }
 
 void BindingProperty::Reserve(std::size_t count) {
-    if (kind_ != BindingKind::Collection) return;
+    if (Kind() != BindingKind::Collection) return;
     if (count > kMaxCollectionReserve) throw std::length_error("BindingProperty::Reserve: too many elements");
     if (count > payload_.elements->capacity) GrowArray(*StoreOf(), payload_.elements, count);
 }
 
 void BindingProperty::ShrinkToFit() noexcept {
-    if (kind_ == BindingKind::Collection) {
+    if (Kind() == BindingKind::Collection) {
         ShrinkArray(*StoreOf(), payload_.elements);
-    } else if (kind_ == BindingKind::Structure) {
+    } else if (Kind() == BindingKind::Structure) {
         ShrinkArray(*StoreOf(), payload_.fields);
     }
 }
 
 std::span<const BindingProperty> BindingProperty::Elements() const noexcept {
-    if (kind_ != BindingKind::Collection) return {};
+    if (Kind() != BindingKind::Collection) return {};
     return {payload_.elements->Items(), payload_.elements->size};
 }
 
 std::span<BindingProperty> BindingProperty::Elements() noexcept {
-    if (kind_ != BindingKind::Collection) return {};
+    if (Kind() != BindingKind::Collection) return {};
     return {payload_.elements->Items(), payload_.elements->size};
 }
 
@@ -661,7 +663,7 @@ const BindingField* BindingProperty::LowerBound(const BindingField* first, std::
                                                 std::uint64_t prefix, std::string_view name) noexcept {
     while (count > 0) {
         const std::size_t half = count / 2;
-        if (detail::CompareKeys(first[half].name_, prefix, name) < 0) {
+        if (detail::CompareKeys(first[half].NameEntry(), prefix, name) < 0) {
             first += half + 1;
             count -= half + 1;
         } else {
@@ -672,12 +674,12 @@ const BindingField* BindingProperty::LowerBound(const BindingField* first, std::
 }
 
 const BindingField* BindingProperty::FindField(std::string_view name) const noexcept {
-    if (kind_ != BindingKind::Structure) return nullptr;
+    if (Kind() != BindingKind::Structure) return nullptr;
     const FieldArray& fields = *payload_.fields;
     const std::uint64_t prefix = detail::KeyPrefix(name.data(), name.size());
     const BindingField* end = fields.Items() + fields.size;
     const BindingField* found = LowerBound(fields.Items(), fields.size, prefix, name);
-    if (found == end || found->name_->prefix != prefix || found->Name() != name) return nullptr;
+    if (found == end || found->NameEntry()->prefix != prefix || found->Name() != name) return nullptr;
     return found;
 }
 
@@ -695,11 +697,11 @@ BindingProperty& BindingProperty::WriteField(std::string_view name) {
     std::size_t at = fields.size;
     // Decoders and copies insert names in ascending order: the last field decides.
     if (fields.size != 0) {
-        const int order = detail::CompareKeys(fields.Items()[fields.size - 1].name_, prefix, name);
+        const int order = detail::CompareKeys(fields.Items()[fields.size - 1].NameEntry(), prefix, name);
         if (order == 0) return fields.Items()[fields.size - 1].value_;
         if (order > 0) {
             const BindingField* found = LowerBound(fields.Items(), fields.size, prefix, name);
-            if (found->name_->prefix == prefix && found->Name() == name) {
+            if (found->NameEntry()->prefix == prefix && found->Name() == name) {
                 return const_cast<BindingField*>(found)->value_;
             }
             at = static_cast<std::size_t>(found - fields.Items());
@@ -713,7 +715,7 @@ BindingProperty& BindingProperty::InsertField(std::size_t at, std::string_view n
     // Room first, so that nothing can fail once the name is counted.
     ReserveOneMore(store, payload_.fields);
     FieldArray& fields = *payload_.fields;
-    detail::InternedString* entry = store.Intern(name, prefix);
+    detail::InternedString* entry = store.InternName(name, prefix);
     BindingField* slot = fields.Items() + at;
     if (at != fields.size) {
         std::memmove(static_cast<void*>(slot + 1), static_cast<const void*>(slot),
@@ -728,17 +730,18 @@ BindingProperty& BindingProperty::AppendFieldUnsorted(std::string_view name) {
     MakeStructure();
     FieldArray& fields = *payload_.fields;
     const std::uint64_t prefix = detail::KeyPrefix(name.data(), name.size());
-    if (fields.size != 0 && detail::CompareKeys(fields.Items()[fields.size - 1].name_, prefix, name) == 0)
+    if (fields.size != 0 &&
+        detail::CompareKeys(fields.Items()[fields.size - 1].NameEntry(), prefix, name) == 0)
         return fields.Items()[fields.size - 1].value_;
     return InsertField(fields.size, name, prefix);
 }
 
 void BindingProperty::SortFields() {
-    if (kind_ != BindingKind::Structure) return;
+    if (Kind() != BindingKind::Structure) return;
     FieldArray& fields = *payload_.fields;
     const auto compare = [&fields](std::uint32_t a, std::uint32_t b) noexcept {
-        const detail::InternedString* right = fields.Items()[b].name_;
-        return detail::CompareKeys(fields.Items()[a].name_, right->prefix, right->View());
+        const detail::InternedString* right = fields.Items()[b].NameEntry();
+        return detail::CompareKeys(fields.Items()[a].NameEntry(), right->prefix, right->View());
     };
     std::uint32_t ordered = 1;
     while (ordered < fields.size && compare(ordered - 1, ordered) < 0) ++ordered;
@@ -762,7 +765,7 @@ void BindingProperty::SortFields() {
     for (std::size_t i = 0; i < order.size(); ++i) {
         BindingField& field = fields.Items()[order[i]];
         if (superseded(i)) {
-            StoreOf()->Release(field.name_);
+            StoreOf()->Release(field.NameEntry());
             field.value_.ReleasePayload();
             if (field.value_.counted_) field.value_.StoreOf()->DropReference();
             continue;
@@ -778,7 +781,7 @@ void BindingProperty::SortFields() {
 }
 
 std::span<const BindingField> BindingProperty::Fields() const noexcept {
-    if (kind_ != BindingKind::Structure) return {};
+    if (Kind() != BindingKind::Structure) return {};
     return {payload_.fields->Items(), payload_.fields->size};
 }
 
@@ -790,8 +793,8 @@ bool operator==(const BindingProperty& a, const BindingProperty& b) noexcept {
     const BindingProperty* right = &b;
     try {
         for (;;) {
-            if (left->kind_ != right->kind_) return false;
-            switch (left->kind_) {
+            if (left->Kind() != right->Kind()) return false;
+            switch (left->Kind()) {
                 case BindingKind::Empty:
                     break;
                 case BindingKind::Bool:
@@ -843,10 +846,5 @@ bool operator==(const BindingProperty& a, const BindingProperty& b) noexcept {
         return false;
     }
 }
-
-BindingField::BindingField(detail::InternedString* name, std::uint32_t storeId) noexcept
-    : name_(name), value_(storeId) {}
-
-std::string_view BindingField::Name() const noexcept { return name_->View(); }
 
 }  // namespace Zarn::Binding

@@ -18,11 +18,12 @@
 #include <vector>
 
 #include "binding/binding_kind.h"
+#include "binding/detail/interned_string.h"
+#include "binding/detail/name_ids.h"
 
 namespace Zarn::Binding {
 
 namespace detail {
-struct InternedString;
 template <typename T>
 struct ValueArray;
 }  // namespace detail
@@ -86,7 +87,7 @@ public:
     void MakeCollection();
     void MakeStructure();
 
-    BindingKind Kind() const noexcept { return kind_; }
+    BindingKind Kind() const noexcept { return static_cast<BindingKind>(kind_); }
     // 0 for "empty"; bytes of a "string" or "blob"; elements of a "collection"; fields of a
     // "structure"; 1 otherwise.
     std::size_t Size() const noexcept;
@@ -186,6 +187,7 @@ private:
 
     // An element or field slot of `store`, inside its container's count.
     explicit BindingProperty(std::uint32_t storeId) noexcept : storeId_(storeId) {}
+    void SetKind(BindingKind kind) noexcept { kind_ = static_cast<std::uint32_t>(kind); }
     BindingStore* StoreOf() const noexcept;
     static bool NeedsStore(BindingKind kind, const Payload& payload) noexcept;
     static bool IsFilledContainer(const BindingProperty& value) noexcept;
@@ -212,16 +214,21 @@ private:
     BindingProperty& InsertField(std::size_t at, std::string_view name, std::uint64_t prefix);
 
     Payload payload_{.unsignedValue = 0};
-    // The store by its id (detail/store_ids.h), 0 for none: half the room of a pointer.
-    std::uint32_t storeId_ = 0;
-    BindingKind kind_ = BindingKind::Empty;
-    bool counted_ = false;  // holds one reference to the store
+    // The store by its id (detail/store_ids.h), 0 for none: a quarter of the room of a pointer.
+    // All four words are 32-bit bit-fields so that every compiler packs them alike.
+    std::uint32_t storeId_ : 24 = 0;
+    std::uint32_t kind_ : 8 = 0;  // a BindingKind
+    // The name of the field whose value this is (detail/name_ids.h), 0 otherwise. It belongs to
+    // the slot, not to the payload: copies and moves leave it where it is, and only relocating a
+    // slot's bytes (growing or sorting its structure) carries it along.
+    std::uint32_t nameId_ : 31 = 0;
+    std::uint32_t counted_ : 1 = 0;  // holds one reference to the store
 };
 
-// One field of a structure: its interned name and its value.
+// One field of a structure: its value, whose slot also holds the id of the field's interned name.
 class BindingField {
 public:
-    std::string_view Name() const noexcept;
+    std::string_view Name() const noexcept { return NameEntry()->View(); }
     const BindingProperty& Value() const noexcept { return value_; }
 
     // Fields live only inside their structure.
@@ -231,9 +238,12 @@ public:
 private:
     friend class BindingProperty;
     friend class BindingStore;
-    BindingField(detail::InternedString* name, std::uint32_t storeId) noexcept;
+    // `name` holds a name id and one counted reference for the field.
+    BindingField(const detail::InternedString* name, std::uint32_t storeId) noexcept : value_(storeId) {
+        value_.nameId_ = name->nameId;
+    }
+    detail::InternedString* NameEntry() const noexcept { return detail::NameWithId(value_.nameId_); }
 
-    detail::InternedString* name_;  // one counted reference in the store's table
     BindingProperty value_;
 };
 

@@ -4,28 +4,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <stdexcept>
 
 #include "binding/binding_property.h"
 #include "binding/detail/interned_string.h"
+#include "binding/detail/name_ids.h"
 #include "binding/detail/store_ids.h"
 #include "binding/detail/value_storage.h"
 #include "binding/fnv1a.h"
 
 namespace Zarn::Binding {
-namespace detail {
-
-InternedString* SharedEmptyString() noexcept {
-    // The header is followed by the terminating NUL that Text() points at.
-    struct Storage {
-        InternedString header;
-        char nul;
-    };
-    static Storage storage{{nullptr, 0, 2166136261u, 0, 0}, '\0'};
-    return &storage.header;
-}
-
-}  // namespace detail
-
 namespace {
 
 constexpr std::size_t kInitialBuckets = 8;
@@ -35,10 +23,7 @@ constexpr std::size_t kInitialBuckets = 8;
 BindingStore::BindingStore() : buckets_(kInitialBuckets, nullptr) {
     blobPool_.Attach(arena_, sizeof(detail::BlobBlock));
     enumPool_.Attach(arena_, sizeof(BindingEnum));
-    for (std::size_t i = 0; i < kChunkClasses; ++i) {
-        chunkPools_[i].Attach(arena_, ChunkClassSize(i),
-                              i < kSharedChunkClasses ? nullptr : &largeClassPages_[i - kSharedChunkClasses]);
-    }
+    for (std::size_t i = 0; i < kChunkClasses; ++i) chunkPools_[i].Attach(arena_, ChunkClassSize(i));
 }
 
 BindingStore::~BindingStore() {
@@ -65,11 +50,7 @@ std::size_t BindingStore::BlocksInUse() const noexcept {
     return blobPool_.BlocksInUse() + enumPool_.BlocksInUse() + containers_;
 }
 
-std::size_t BindingStore::PageCount() const noexcept {
-    std::size_t pages = arena_.PageCount();
-    for (const detail::PageArena& own : largeClassPages_) pages += own.PageCount();
-    return pages;
-}
+std::size_t BindingStore::PageCount() const noexcept { return arena_.PageCount(); }
 
 detail::InternedString* BindingStore::Find(std::string_view text) const noexcept {
     if (text.empty()) return detail::SharedEmptyString();
@@ -105,12 +86,14 @@ detail::InternedString* BindingStore::InternSlow(std::string_view text, std::uin
             return entry;
         }
     }
+    if (text.size() > detail::kMaxTextLength) throw std::length_error("BindingProperty: text too long");
     auto* entry =
         static_cast<detail::InternedString*>(AllocateChunk(sizeof(detail::InternedString) + text.size() + 1));
     entry->next = bucket;
-    entry->length = text.size();
+    entry->length = static_cast<std::uint32_t>(text.size());
     entry->hash = hash;
     entry->references = 1;
+    entry->nameId = 0;
     entry->prefix = prefix;
     char* bytes = reinterpret_cast<char*>(entry + 1);
     std::memcpy(bytes, text.data(), text.size());
@@ -130,7 +113,27 @@ void BindingStore::Release(detail::InternedString* entry) noexcept {
     detail::InternedString*& recent = lookaside_[LookasideSlot(entry->prefix, entry->Text(), entry->length)];
     if (recent == entry) recent = nullptr;
     --stringCount_;
+    if (entry->nameId != 0) spareNameIds_.push_back(entry->nameId);
     FreeChunk(entry, sizeof(detail::InternedString) + entry->length + 1);
+}
+
+void BindingStore::GiveNameId(detail::InternedString* entry) {
+    if (spareNameIds_.empty()) {
+        try {
+            if (nameIdRuns_.size() == nameIdRuns_.capacity()) nameIdRuns_.reserve(nameIdRuns_.size() * 2 + 1);
+            const std::size_t ids = (nameIdRuns_.size() + 1) * detail::kNameIdRun;
+            if (spareNameIds_.capacity() < ids) spareNameIds_.reserve(ids * 2);
+            const std::uint32_t first = detail::LeaseNameIdRun();
+            nameIdRuns_.push_back(first);
+            for (std::uint32_t i = detail::kNameIdRun; i-- > 0;) spareNameIds_.push_back(first + i);
+        } catch (...) {
+            Release(entry);
+            throw;
+        }
+    }
+    entry->nameId = spareNameIds_.back();
+    spareNameIds_.pop_back();
+    detail::SetNameWithId(entry->nameId, entry);
 }
 
 void BindingStore::Grow() {
@@ -220,10 +223,12 @@ void BindingStore::ReleaseAll() noexcept {
     containers_ = 0;
     for (detail::BlockPool& pool : chunkPools_) pool.Clear();
     arena_.ReleaseAll();
-    for (detail::PageArena& own : largeClassPages_) own.ReleaseAll();
     std::fill(buckets_.begin(), buckets_.end(), nullptr);
     stringCount_ = 0;
     lookaside_ = nullptr;
+    detail::ReturnNameIdRuns(nameIdRuns_.data(), nameIdRuns_.size());
+    nameIdRuns_.clear();
+    spareNameIds_.clear();
     hasForeignSubtrees_ = false;
 }
 

@@ -4,11 +4,13 @@
 // It holds the tree's string table (interned, reference-counted texts in a hash set keyed by
 // 32-bit FNV-1a, 8 buckets to start, at most one entry per bucket on average, with a small
 // lookaside in front so that repeated texts skip the hash; the shared empty string is never
-// entered), two pools of fixed-size blocks (blob vectors, enum pairs) and size-class pools for
-// texts and containers (a collection's or structure's header with its elements or fields, in one
-// block), all carved from 4096-byte pages of the process-wide page supply. The pools share their
-// pages (the largest classes take pages of their own when the shared one is full), so a small
-// tree keeps about what it uses instead of a partly used page per block size.
+// entered; texts used as field names also hold an id of the process-wide name table), two pools
+// of fixed-size blocks (blob vectors, enum pairs) and size-class pools for texts and containers (a
+// collection's or structure's header with its elements or fields, in one block), all carved from
+// 4096-byte pages of the process-wide page supply. The pools share their pages, so a small tree
+// keeps about what it uses instead of a partly used page per block size. Blocks above 512 bytes
+// come from the heap at their exact size: a page holds few of them, and rounding them to a class
+// or starting a page for one would keep more than they use.
 //
 // Values that hold the store from outside a container (a tree's root, a subtree moved out of or
 // into another tree) count one reference each; elements and fields live inside their root's
@@ -52,17 +54,13 @@ private:
     friend class BindingProperty;
     friend class BindingField;
 
-    // 16 to 2048 bytes: every 8 bytes up to 64, then four classes per power of two (80, 96, 112,
+    // 16 to 512 bytes: every 8 bytes up to 64, then four classes per power of two (80, 96, 112,
     // 128, 160, ...). Small blocks are most of a tree (structures of two or three fields, short
     // texts), so their classes follow the sizes of values and fields closely; an exactly sized
     // array wastes at most a fifth of its chunk.
-    static constexpr std::size_t kChunkClasses = 27;
+    static constexpr std::size_t kChunkClasses = 19;
     static constexpr std::size_t kLookasideSlots = 256;
-    static constexpr std::size_t kLargestChunk = 2048;
-    // Classes up to 1024 bytes share the store's pages. The four larger ones take the rest of the
-    // newest shared page when they fit in it and pages of their own otherwise: a page holds few of
-    // them, and starting a shared page for one would often leave the rest of the old one unused.
-    static constexpr std::size_t kSharedChunkClasses = 23;
+    static constexpr std::size_t kLargestChunk = 512;
 
     struct LargeChunk {
         LargeChunk* previous;
@@ -93,6 +91,14 @@ private:
         return InternSlow(text, prefix);
     }
     detail::InternedString* InternSlow(std::string_view text, std::uint64_t prefix);
+    // The same for a field name: the entry also gets a name id (detail/name_ids.h) if it has none.
+    detail::InternedString* InternName(std::string_view text, std::uint64_t prefix) {
+        detail::InternedString* entry = Intern(text, prefix);
+        if (entry->nameId == 0 && entry->references != 0) GiveNameId(entry);
+        return entry;
+    }
+    // Leases a run of ids when none is spare; on failure releases `entry` and throws.
+    void GiveNameId(detail::InternedString* entry);
     // The entry already holding `text`, or null; counts nothing.
     detail::InternedString* Find(std::string_view text) const noexcept;
     void AddReference(detail::InternedString* entry) noexcept {
@@ -110,7 +116,7 @@ private:
         return static_cast<std::size_t>((mix * 0xFF51AFD7ED558CCDull) >> 56);
     }
 
-    // Memory for texts and arrays: size classes up to 2048 bytes, the heap above.
+    // Memory for texts and arrays: size classes up to 512 bytes, the heap above.
     void* AllocateChunk(std::size_t bytes) {
         return bytes <= kLargestChunk ? chunkPools_[ChunkClass(bytes)].Allocate() : AllocateLargeChunk(bytes);
     }
@@ -144,11 +150,14 @@ private:
     bool hasForeignSubtrees_ = false;
 
     std::vector<detail::InternedString*> buckets_;
+    // Name ids leased for this store's names and not in use. The capacity covers every id of the
+    // leased runs, so that a released name always gives its id back without allocating.
+    std::vector<std::uint32_t> spareNameIds_;
+    std::vector<std::uint32_t> nameIdRuns_;  // the first ids of the leased runs
     std::size_t stringCount_ = 0;
     detail::InternedString** lookaside_ = nullptr;  // kLookasideSlots entries, from a chunk
 
     detail::PageArena arena_;
-    detail::PageArena largeClassPages_[kChunkClasses - kSharedChunkClasses];
     detail::BlockPool blobPool_;
     detail::BlockPool enumPool_;
     detail::BlockPool chunkPools_[kChunkClasses];

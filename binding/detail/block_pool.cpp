@@ -82,9 +82,8 @@ void* TakePage() { return Supply().Take(); }
 
 void ReturnPage(void* page) noexcept { Supply().Return(page); }
 
-void BlockPool::Attach(PageArena& arena, std::size_t blockSize, PageArena* overflow) noexcept {
+void BlockPool::Attach(PageArena& arena, std::size_t blockSize) noexcept {
     arena_ = &arena;
-    overflow_ = overflow;
     blockSize_ = RoundToBlock(blockSize);
 }
 

@@ -23,7 +23,6 @@ public:
     // `size` bytes (a multiple of 8, at most a page) from the newest page, or from a new one when
     // they do not fit: the rest of the old page stays unused, which costs little as long as the
     // blocks are small beside the page.
-    bool Fits(std::size_t size) const noexcept { return static_cast<std::size_t>(end_ - next_) >= size; }
     void* Carve(std::size_t size) {
         if (static_cast<std::size_t>(end_ - next_) < size) AddPage();
         void* block = next_;
@@ -51,10 +50,8 @@ public:
     BlockPool(const BlockPool&) = delete;
     BlockPool& operator=(const BlockPool&) = delete;
 
-    // Before the first Allocate: the arena to carve from and the size of the blocks. With an
-    // `overflow` arena, a block that does not fit the rest of the arena's newest page comes from
-    // `overflow` instead of a new page of `arena`.
-    void Attach(PageArena& arena, std::size_t blockSize, PageArena* overflow = nullptr) noexcept;
+    // Before the first Allocate: the arena to carve from and the size of the blocks.
+    void Attach(PageArena& arena, std::size_t blockSize) noexcept;
     std::size_t BlockSize() const noexcept { return blockSize_; }
 
     void* Allocate() {
@@ -64,8 +61,7 @@ public:
             Unpoison(block, blockSize_);
             freeList_ = freeList_->next;
         } else {
-            block = overflow_ == nullptr || arena_->Fits(blockSize_) ? arena_->Carve(blockSize_)
-                                                                     : overflow_->Carve(blockSize_);
+            block = arena_->Carve(blockSize_);
             Unpoison(block, blockSize_);
         }
         ++inUse_;
@@ -99,7 +95,6 @@ private:
     };
 
     PageArena* arena_ = nullptr;
-    PageArena* overflow_ = nullptr;
     std::size_t blockSize_ = 0;
     FreeBlock* freeList_ = nullptr;
     std::size_t inUse_ = 0;

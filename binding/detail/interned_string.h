@@ -28,11 +28,15 @@ inline std::uint64_t KeyPrefix(const char* text, std::size_t length) noexcept {
            (std::uint64_t{bytes[length - 1]} << (8 * (8 - length)));
 }
 
+// The longest text a store holds: lengths are kept in 32 bits, which keeps the header at 32 bytes.
+inline constexpr std::size_t kMaxTextLength = 0xFFFFFFFF;
+
 struct InternedString {
     InternedString* next;  // the chain of the table's bucket
-    std::size_t length;
+    std::uint32_t length;
     std::uint32_t hash;        // FNV-1a of the text
     std::uint32_t references;  // 0 only for the shared empty string, which is never counted
+    std::uint32_t nameId;      // in the table of name_ids.h once a field has the text as its name, else 0
     std::uint64_t prefix;      // KeyPrefix of the text
 
     const char* Text() const noexcept { return reinterpret_cast<const char*>(this + 1); }
@@ -56,7 +60,7 @@ inline bool SameText(const InternedString* entry, std::uint64_t prefix, const ch
     return std::memcmp(entry->Text() + 8, text + 8, length - 8) == 0;
 }
 
-// The one empty string every empty text refers to; it lives outside every store.
+// The one empty string every empty text refers to; it lives outside every store and has name id 0.
 InternedString* SharedEmptyString() noexcept;
 
 // Unsigned byte order, a prefix sorting before the longer text.

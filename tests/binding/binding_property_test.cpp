@@ -478,6 +478,48 @@ TEST(BindingPropertyTest, SubtreesMovedBetweenTreesKeepTheirStores) {
     EXPECT_EQ(host, expected.Field("stats"));
 }
 
+// A field's name is kept by id in its value's slot: it must follow the slot (not the value) and
+// stay right while other trees, and the names they hold, come and go.
+TEST(BindingPropertyTest, FieldNamesStayWithTheirSlotsWhileTreesComeAndGo) {
+    auto namedTree = [](const std::string& tag) {
+        BindingProperty tree;
+        // More names than one lease of ids holds, in an order that needs sorting.
+        for (int i = 39; i >= 0; --i) tree.AppendFieldUnsorted(tag + std::to_string(i)).SetSigned(i);
+        tree.AppendFieldUnsorted("").SetString(tag);
+        tree.SortFields();
+        return tree;
+    };
+    auto expectNames = [](const BindingProperty& tree, const std::string& tag) {
+        ASSERT_EQ(tree.Size(), 41u);
+        EXPECT_EQ(tree.Field("").GetString(), tag);
+        for (int i = 0; i < 40; ++i)
+            EXPECT_EQ(tree.Field(tag + std::to_string(i)).GetSigned(-1), i) << tag << i;
+    };
+    std::vector<BindingProperty> trees;
+    for (int round = 0; round < 6; ++round) {
+        trees.push_back(namedTree("r" + std::to_string(round) + "_"));
+        if (round % 2 == 1) trees.erase(trees.begin());  // frees names while others are made
+    }
+    BindingProperty copy = trees.front();
+    trees.erase(trees.begin());
+    expectNames(copy, "r3_");
+    for (std::size_t i = 0; i < trees.size(); ++i) expectNames(trees[i], "r" + std::to_string(4 + i) + "_");
+
+    // Values moved and copied between fields of different trees leave every name in place.
+    BindingProperty& a = trees[0].WriteField("r4_7");
+    BindingProperty& b = trees[1].WriteField("r5_9");
+    a = std::move(b);
+    b = copy.Field("r3_1");
+    std::swap(trees[0].WriteField("r4_0"), trees[0].WriteField("r4_1"));
+    EXPECT_EQ(trees[0].Field("r4_7").GetSigned(), 9);
+    EXPECT_EQ(trees[1].Field("r5_9").GetSigned(), 1);
+    EXPECT_EQ(trees[0].Field("r4_0").GetSigned(), 1);
+    EXPECT_EQ(trees[0].Field("r4_1").GetSigned(), 0);
+    const BindingProperty moved = std::move(trees[0]);
+    EXPECT_EQ(FieldNames(moved), FieldNames(namedTree("r4_")));
+    EXPECT_EQ(FieldNames(trees[1]), FieldNames(namedTree("r5_")));
+}
+
 TEST(BindingPropertyTest, Equality) {
     struct Case {
         const char* name;
