@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <chrono>
 #include <csignal>
 #include <deque>
 #include <future>
@@ -627,7 +629,11 @@ int Serve(const ServeOptions& options) {
         player.Finish();
         return kScenarioUnusable;
     }
-    std::thread serving([&server] { server.listen_after_bind(); });
+    std::atomic<bool> listeningEnded{false};
+    std::thread serving([&server, &listeningEnded] {
+        server.listen_after_bind();
+        listeningEnded = true;
+    });
     std::cout << "mox-host: serving " << player.RunningHost()->PluginName() << " on " << url << " (lockfile "
               << options.lockfilePath << ")\n"
               << "mox-host: end-of-game page: " << url << "?token=" << secret.Secret() << std::endl;
@@ -648,6 +654,9 @@ int Serve(const ServeOptions& options) {
 
     events.Close();
     for (LoopInbox::Task& task : inbox.Close()) task();
+    // The server ignores a stop that comes before its thread has begun to listen, which would
+    // leave the join below waiting for ever: a signal may arrive that early.
+    while (!server.is_running() && !listeningEnded) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     server.stop();
     serving.join();
     status = player.Finish();
