@@ -66,7 +66,7 @@ std::string Base64(const std::uint8_t* bytes, std::size_t size) {
 static_assert(sizeof(BindingProperty) == 16);
 static_assert(sizeof(BindingField) == sizeof(BindingProperty));
 
-inline BindingStore* BindingProperty::StoreOf() const noexcept { return detail::StoreWithId(storeId_); }
+inline BindingStore* BindingProperty::StoreOf() const noexcept { return detail::StoreWithId(StoreId()); }
 
 const BindingStore* BindingProperty::Store() const noexcept { return StoreOf(); }
 
@@ -162,24 +162,28 @@ BindingProperty::BindingProperty(const BindingProperty& other) { CopyFrom(other)
 BindingProperty& BindingProperty::operator=(const BindingProperty& other) {
     if (this == &other) return *this;
     // Built aside first: `other` may be nested inside this value, or this inside `other`.
-    BindingProperty copy(storeId_);
+    BindingProperty copy(StoreId());
     copy.CopyFrom(other);
     ReleasePayload();
     payload_ = copy.payload_;
     SetKind(copy.Kind());
     copy.SetKind(BindingKind::Empty);
-    if (copy.storeId_ != storeId_) AdoptStore(copy.TakeStoreReference());
+    if (copy.StoreId() != StoreId()) AdoptStore(copy.TakeStoreReference());
     return *this;
 }
 
 BindingProperty::BindingProperty(BindingProperty&& other) noexcept
-    : payload_(other.payload_), storeId_(other.storeId_), kind_(other.kind_), counted_(other.counted_) {
+    : payload_(other.payload_),
+      storeIdLow_(other.storeIdLow_),
+      storeIdHigh_(other.storeIdHigh_),
+      kind_(other.kind_),
+      counted_(other.counted_) {
     other.SetKind(BindingKind::Empty);
     other.payload_.unsignedValue = 0;
     if (other.counted_) {
-        other.storeId_ = 0;
+        other.SetStoreId(0);
         other.counted_ = false;
-    } else if (storeId_ != 0) {
+    } else if (StoreId() != 0) {
         // Out of a container: the new value must keep the store alive on its own.
         StoreOf()->AddReference();
         counted_ = true;
@@ -191,7 +195,7 @@ BindingProperty& BindingProperty::operator=(BindingProperty&& other) noexcept {
     // A payload held in another store brings that store along; a scalar keeps this value's
     // store, if it has one.
     const bool adopt =
-        other.storeId_ != storeId_ && (storeId_ == 0 || NeedsStore(other.Kind(), other.payload_));
+        other.StoreId() != StoreId() && (StoreId() == 0 || NeedsStore(other.Kind(), other.payload_));
     BindingStore* incoming = adopt ? other.TakeStoreReference() : nullptr;
     // Detached before the release: `other` may be nested inside this value.
     const Payload payload = other.payload_;
@@ -208,7 +212,7 @@ BindingProperty& BindingProperty::operator=(BindingProperty&& other) noexcept {
 BindingStore* BindingProperty::TakeStoreReference() noexcept {
     BindingStore* store = StoreOf();
     if (counted_) {
-        storeId_ = 0;
+        SetStoreId(0);
         counted_ = false;
     } else {
         store->AddReference();
@@ -219,19 +223,19 @@ BindingStore* BindingProperty::TakeStoreReference() noexcept {
 void BindingProperty::AdoptStore(BindingStore* store) noexcept {
     if (counted_) {
         StoreOf()->DropReference();
-    } else if (storeId_ != 0) {
+    } else if (StoreId() != 0) {
         // This is a slot of its store's tree: that tree now holds a subtree of another store.
         StoreOf()->hasForeignSubtrees_ = true;
     }
-    storeId_ = store->id_;
+    SetStoreId(store->id_);
     counted_ = true;
 }
 
 BindingStore& BindingProperty::EnsureStore() {
-    if (storeId_ == 0) {
+    if (StoreId() == 0) {
         BindingStore* store = BindingStore::Create();
         store->AddReference();
-        storeId_ = store->id_;
+        SetStoreId(store->id_);
         counted_ = true;
         return *store;
     }
@@ -344,7 +348,7 @@ void BindingProperty::CopyFrom(const BindingProperty& other) {
                 target.SetKind(source.Kind());
                 break;
             case BindingKind::String:
-                if (source.storeId_ == target.storeId_ && source.storeId_ != 0) {
+                if (source.StoreId() == target.StoreId() && source.StoreId() != 0) {
                     target.StoreOf()->AddReference(source.payload_.string);
                     target.ReleasePayload();
                     target.payload_.string = source.payload_.string;
@@ -366,7 +370,7 @@ void BindingProperty::CopyFrom(const BindingProperty& other) {
                 if (from.size != 0) GrowArray(*target.StoreOf(), target.payload_.elements, from.size);
                 ElementArray& to = *target.payload_.elements;
                 for (std::size_t i = 0; i < from.size; ++i)
-                    new (&to.Items()[i]) BindingProperty(target.storeId_);
+                    new (&to.Items()[i]) BindingProperty(target.StoreId());
                 to.size = from.size;
                 for (std::size_t i = from.size; i-- > 0;) jobs.push_back({&from.Items()[i], &to.Items()[i]});
                 break;
@@ -377,7 +381,7 @@ void BindingProperty::CopyFrom(const BindingProperty& other) {
                 const FieldArray& from = *source.payload_.fields;
                 if (from.size != 0) GrowArray(*target.StoreOf(), target.payload_.fields, from.size);
                 FieldArray& to = *target.payload_.fields;
-                const bool sameStore = source.storeId_ == target.storeId_;
+                const bool sameStore = source.StoreId() == target.StoreId();
                 for (std::size_t i = 0; i < from.size; ++i) {
                     detail::InternedString* name = from.Items()[i].NameEntry();
                     if (sameStore) {
@@ -385,7 +389,7 @@ void BindingProperty::CopyFrom(const BindingProperty& other) {
                     } else {
                         name = target.StoreOf()->InternName(name->View(), name->prefix);
                     }
-                    new (&to.Items()[i]) BindingField(name, target.storeId_);
+                    new (&to.Items()[i]) BindingField(name, target.StoreId());
                     ++to.size;
                 }
                 for (std::size_t i = from.size; i-- > 0;)
@@ -622,7 +626,7 @@ BindingProperty& BindingProperty::WriteElement(std::size_t index) {
         }
         ElementArray& elements = *payload_.elements;
         for (std::size_t i = elements.size; i <= index; ++i)
-            new (&elements.Items()[i]) BindingProperty(storeId_);
+            new (&elements.Items()[i]) BindingProperty(StoreId());
         elements.size = static_cast<std::uint32_t>(index + 1);
     }
     return payload_.elements->Items()[index];
@@ -632,7 +636,7 @@ BindingProperty& BindingProperty::AppendElement() {
     MakeCollection();
     ReserveOneMore(*StoreOf(), payload_.elements);
     ElementArray& elements = *payload_.elements;
-    return *new (&elements.Items()[elements.size++]) BindingProperty(storeId_);
+    return *new (&elements.Items()[elements.size++]) BindingProperty(StoreId());
 }
 
 void BindingProperty::Reserve(std::size_t count) {
@@ -721,7 +725,7 @@ BindingProperty& BindingProperty::InsertField(std::size_t at, std::string_view n
         std::memmove(static_cast<void*>(slot + 1), static_cast<const void*>(slot),
                      (fields.size - at) * sizeof(BindingField));
     }
-    new (slot) BindingField(entry, storeId_);
+    new (slot) BindingField(entry, StoreId());
     ++fields.size;
     return slot->value_;
 }

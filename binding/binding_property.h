@@ -186,8 +186,16 @@ private:
     };
 
     // An element or field slot of `store`, inside its container's count.
-    explicit BindingProperty(std::uint32_t storeId) noexcept : storeId_(storeId) {}
-    void SetKind(BindingKind kind) noexcept { kind_ = static_cast<std::uint32_t>(kind); }
+    explicit BindingProperty(std::uint32_t storeId, std::uint32_t nameId = 0) noexcept
+        : storeIdLow_(static_cast<std::uint16_t>(storeId)),
+          storeIdHigh_(static_cast<std::uint8_t>(storeId >> 16)),
+          nameId_(nameId) {}
+    std::uint32_t StoreId() const noexcept { return storeIdLow_ | (std::uint32_t{storeIdHigh_} << 16); }
+    void SetStoreId(std::uint32_t id) noexcept {
+        storeIdLow_ = static_cast<std::uint16_t>(id);
+        storeIdHigh_ = static_cast<std::uint8_t>(id >> 16);
+    }
+    void SetKind(BindingKind kind) noexcept { kind_ = static_cast<std::uint8_t>(kind); }
     BindingStore* StoreOf() const noexcept;
     static bool NeedsStore(BindingKind kind, const Payload& payload) noexcept;
     static bool IsFilledContainer(const BindingProperty& value) noexcept;
@@ -214,13 +222,17 @@ private:
     BindingProperty& InsertField(std::size_t at, std::string_view name, std::uint64_t prefix);
 
     Payload payload_{.unsignedValue = 0};
-    // The store by its id (detail/store_ids.h), 0 for none: a quarter of the room of a pointer.
-    // All four words are 32-bit bit-fields so that every compiler packs them alike.
-    std::uint32_t storeId_ : 24 = 0;
-    std::uint32_t kind_ : 8 = 0;  // a BindingKind
+    // The store by its id (detail/store_ids.h), 0 for none: 24 bits, a quarter of the room of a
+    // pointer. The id and the kind are members of their own widths, not bit-fields of one word:
+    // the kind is written as a byte, and a whole-word read of the id right after that write
+    // would wait for the write to reach the cache.
+    std::uint16_t storeIdLow_ = 0;
+    std::uint8_t storeIdHigh_ = 0;
+    std::uint8_t kind_ = 0;  // a BindingKind
     // The name of the field whose value this is (detail/name_ids.h), 0 otherwise. It belongs to
     // the slot, not to the payload: copies and moves leave it where it is, and only relocating a
-    // slot's bytes (growing or sorting its structure) carries it along.
+    // slot's bytes (growing or sorting its structure) carries it along. Both are 32-bit bit-fields
+    // so that every compiler packs them alike.
     std::uint32_t nameId_ : 31 = 0;
     std::uint32_t counted_ : 1 = 0;  // holds one reference to the store
 };
@@ -239,9 +251,8 @@ private:
     friend class BindingProperty;
     friend class BindingStore;
     // `name` holds a name id and one counted reference for the field.
-    BindingField(const detail::InternedString* name, std::uint32_t storeId) noexcept : value_(storeId) {
-        value_.nameId_ = name->nameId;
-    }
+    BindingField(const detail::InternedString* name, std::uint32_t storeId) noexcept
+        : value_(storeId, name->nameId) {}
     detail::InternedString* NameEntry() const noexcept { return detail::NameWithId(value_.nameId_); }
 
     BindingProperty value_;

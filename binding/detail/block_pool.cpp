@@ -16,44 +16,33 @@ namespace {
 // Returned pages kept for reuse, at most 4 MB; the rest goes back to the heap.
 constexpr std::size_t kMaxCachedPages = 1024;
 
-struct CachedPage {
-    CachedPage* next;
-};
-
 class PageSupply {
 public:
     void* Take() {
         {
             std::lock_guard<Platform::Mutex> lock(mutex_);
-            if (cached_ != nullptr) {
-                CachedPage* page = cached_;
-                cached_ = page->next;
-                --cachedCount_;
-                return page;
-            }
+            if (cachedCount_ != 0) return cached_[--cachedCount_];
         }
         void* page = std::malloc(kPageSize);
         if (page == nullptr) throw std::bad_alloc();
         return page;
     }
 
-    void Return(void* page) noexcept {
+    // One lock for all the pages of a store, which may be thousands. The cache holds the pages'
+    // addresses apart from the pages, so that returning one does not touch its memory.
+    void Return(void* const* pages, std::size_t count) noexcept {
+        std::size_t kept = 0;
         {
             std::lock_guard<Platform::Mutex> lock(mutex_);
-            if (cachedCount_ < kMaxCachedPages) {
-                auto* cached = static_cast<CachedPage*>(page);
-                cached->next = cached_;
-                cached_ = cached;
-                ++cachedCount_;
-                return;
-            }
+            for (; kept < count && cachedCount_ < kMaxCachedPages; ++kept)
+                cached_[cachedCount_++] = pages[kept];
         }
-        std::free(page);
+        for (std::size_t i = kept; i < count; ++i) std::free(pages[i]);
     }
 
 private:
     Platform::Mutex mutex_;
-    CachedPage* cached_ = nullptr;
+    void* cached_[kMaxCachedPages];
     std::size_t cachedCount_ = 0;
 };
 
@@ -80,7 +69,7 @@ void BlockPool::Unpoison(void* memory, std::size_t size) noexcept {
 
 void* TakePage() { return Supply().Take(); }
 
-void ReturnPage(void* page) noexcept { Supply().Return(page); }
+void ReturnPages(void* const* pages, std::size_t count) noexcept { Supply().Return(pages, count); }
 
 void BlockPool::Attach(PageArena& arena, std::size_t blockSize) noexcept {
     arena_ = &arena;
@@ -97,10 +86,8 @@ void PageArena::AddPage() {
 }
 
 void PageArena::ReleaseAll() noexcept {
-    for (void* page : pages_) {
-        BlockPool::Unpoison(page, kPageSize);
-        ReturnPage(page);
-    }
+    for (void* page : pages_) BlockPool::Unpoison(page, kPageSize);
+    ReturnPages(pages_.data(), pages_.size());
     pages_.clear();
     next_ = nullptr;
     end_ = nullptr;

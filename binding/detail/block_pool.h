@@ -108,6 +108,6 @@ inline void BlockPool::Unpoison(void*, std::size_t) noexcept {}
 // The process-wide supply of 4096-byte pages, created on first use and guarded by its own mutex.
 // It keeps a bounded number of returned pages for reuse.
 void* TakePage();
-void ReturnPage(void* page) noexcept;
+void ReturnPages(void* const* pages, std::size_t count) noexcept;
 
 }  // namespace Zarn::Binding::detail
