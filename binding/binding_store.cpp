@@ -163,32 +163,10 @@ std::size_t BindingStore::ChunkClassSize(std::size_t index) noexcept {
 }
 
 bool BindingStore::SameChunkSize(std::size_t a, std::size_t b) noexcept {
-    if (a > kLargestChunk || b > kLargestChunk) return a == b;
     if (a == 0 || b == 0) return a == b;
+    if (a > kLargestChunk && b > kLargestChunk) return detail::LargeBlocks::SameRoom(a, b);
+    if (a > kLargestChunk || b > kLargestChunk) return false;
     return ChunkClass(a) == ChunkClass(b);
-}
-
-void* BindingStore::AllocateLargeChunk(std::size_t bytes) {
-    void* memory = std::malloc(sizeof(LargeChunk) + bytes);
-    if (memory == nullptr) throw std::bad_alloc();
-    auto* chunk = static_cast<LargeChunk*>(memory);
-    chunk->previous = nullptr;
-    chunk->next = largeChunks_;
-    if (largeChunks_ != nullptr) largeChunks_->previous = chunk;
-    largeChunks_ = chunk;
-    return chunk + 1;
-}
-
-void BindingStore::FreeChunk(void* memory, std::size_t bytes) noexcept {
-    if (bytes <= kLargestChunk) {
-        chunkPools_[ChunkClass(bytes)].Free(memory);
-        return;
-    }
-    LargeChunk* chunk = static_cast<LargeChunk*>(memory) - 1;
-    if (chunk->previous != nullptr) chunk->previous->next = chunk->next;
-    if (chunk->next != nullptr) chunk->next->previous = chunk->previous;
-    if (largeChunks_ == chunk) largeChunks_ = chunk->next;
-    std::free(chunk);
 }
 
 std::vector<std::uint8_t>* BindingStore::NewBlob(std::vector<std::uint8_t>&& bytes) {
@@ -213,11 +191,7 @@ void BindingStore::ReleaseAll() noexcept {
         blob->bytes.~vector();
     }
     blobs_ = nullptr;
-    while (largeChunks_ != nullptr) {
-        LargeChunk* next = largeChunks_->next;
-        std::free(largeChunks_);
-        largeChunks_ = next;
-    }
+    largeBlocks_.ReleaseAll();
     blobPool_.Clear();
     enumPool_.Clear();
     containers_ = 0;

@@ -9,7 +9,7 @@
 // collection's or structure's header with its elements or fields, in one block), all carved from
 // 4096-byte pages of the process-wide page supply. The pools share their pages, so a small tree
 // keeps about what it uses instead of a partly used page per block size. Blocks above 512 bytes
-// come from the heap at their exact size: a page holds few of them, and rounding them to a class
+// are not pooled (detail/large_blocks.h): a page holds few of them, and rounding them to a class
 // or starting a page for one would keep more than they use.
 //
 // Values that hold the store from outside a container (a tree's root, a subtree moved out of or
@@ -29,6 +29,7 @@
 
 #include "binding/detail/block_pool.h"
 #include "binding/detail/interned_string.h"
+#include "binding/detail/large_blocks.h"
 
 namespace Zarn::Binding {
 
@@ -61,11 +62,6 @@ private:
     static constexpr std::size_t kChunkClasses = 19;
     static constexpr std::size_t kLookasideSlots = 256;
     static constexpr std::size_t kLargestChunk = 512;
-
-    struct LargeChunk {
-        LargeChunk* previous;
-        LargeChunk* next;
-    };
 
     BindingStore();
     ~BindingStore();
@@ -116,12 +112,18 @@ private:
         return static_cast<std::size_t>((mix * 0xFF51AFD7ED558CCDull) >> 56);
     }
 
-    // Memory for texts and arrays: size classes up to 512 bytes, the heap above.
+    // Memory for texts and arrays: size classes up to 512 bytes, large blocks above.
     void* AllocateChunk(std::size_t bytes) {
-        return bytes <= kLargestChunk ? chunkPools_[ChunkClass(bytes)].Allocate() : AllocateLargeChunk(bytes);
+        return bytes <= kLargestChunk ? chunkPools_[ChunkClass(bytes)].Allocate()
+                                      : largeBlocks_.Allocate(bytes);
     }
-    void* AllocateLargeChunk(std::size_t bytes);
-    void FreeChunk(void* chunk, std::size_t bytes) noexcept;
+    void FreeChunk(void* chunk, std::size_t bytes) noexcept {
+        if (bytes <= kLargestChunk) {
+            chunkPools_[ChunkClass(bytes)].Free(chunk);
+        } else {
+            largeBlocks_.Free(chunk, bytes);
+        }
+    }
     // Whether chunks of the two sizes take the same room.
     static bool SameChunkSize(std::size_t a, std::size_t b) noexcept;
     static std::size_t ChunkClass(std::size_t bytes) noexcept {
@@ -161,7 +163,7 @@ private:
     detail::BlockPool blobPool_;
     detail::BlockPool enumPool_;
     detail::BlockPool chunkPools_[kChunkClasses];
-    LargeChunk* largeChunks_ = nullptr;
+    detail::LargeBlocks largeBlocks_;
     detail::BlobBlock* blobs_ = nullptr;  // the live blob blocks, linked
 };
 

@@ -250,6 +250,46 @@ TEST(BindingStoreTest, TableGrowsAndBlocksReturnOnReset) {
     EXPECT_EQ(tree.Field("again").GetString(), "text");
 }
 
+TEST(BindingStoreTest, LargeBlocksSurviveGrowthReleaseAndReuse) {
+    // Lists of 40 to 339 items take 648 to 5432 bytes and long texts above 512 bytes: heap blocks
+    // first, then, once the tree holds 32 KB of them, blocks carved from the store's own segments
+    // (up to 4096 bytes), freed and handed out again as the lists are rebuilt with other sizes.
+    BindingProperty tree;
+    const auto count = [](std::size_t list, std::size_t round) {
+        return 40 + (list * 37 + round * 101) % 300;
+    };
+    const auto text = [](std::size_t list, std::size_t round) {
+        return std::string(600 + list, static_cast<char>('a' + round));
+    };
+    for (std::size_t round = 0; round < 4; ++round) {
+        SCOPED_TRACE(round);
+        for (std::size_t i = 0; i < 60; ++i) {
+            BindingProperty& list = tree.WriteElement(i);
+            list.Reset();
+            for (std::size_t k = 0; k < count(i, round); ++k)
+                list.AppendElement().SetUnsigned(i * 1000 + k + round);
+            list.AppendElement().SetString(text(i, round));
+            if (i % 3 == 0) list.ShrinkToFit();
+        }
+        bool intact = true;
+        for (std::size_t i = 0; i < 60; ++i) {
+            const BindingProperty& list = tree.Element(i);
+            intact = intact && list.Size() == count(i, round) + 1 &&
+                     list.Element(count(i, round)).GetString() == text(i, round);
+            for (std::size_t k = 0; intact && k < count(i, round); ++k)
+                intact = list.Element(k).GetUnsigned() == i * 1000 + k + round;
+        }
+        EXPECT_TRUE(intact);
+        const BindingProperty copy = tree;
+        EXPECT_EQ(copy, tree);
+    }
+    const BindingStore& store = *tree.Store();
+    EXPECT_EQ(store.BlocksInUse(), 61u);
+    tree.MakeStructure();
+    EXPECT_EQ(store.BlocksInUse(), 1u);
+    EXPECT_EQ(store.StringCount(), 0u);
+}
+
 TEST(BindingStoreTest, Fnv1a32) {
     EXPECT_EQ(Fnv1a32(""), 2166136261u);
     EXPECT_EQ(Fnv1a32("a"), 0xE40C292Cu);
