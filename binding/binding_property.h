@@ -169,6 +169,7 @@ public:
 private:
     friend class BindingStore;
     friend class BindingField;
+    friend class BindingBuilder;
     using ElementArray = detail::ValueArray<BindingProperty>;
     using FieldArray = detail::ValueArray<BindingField>;
     struct Detached;

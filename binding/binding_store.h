@@ -54,6 +54,7 @@ public:
 private:
     friend class BindingProperty;
     friend class BindingField;
+    friend class BindingBuilder;
 
     // 16 to 512 bytes: every 8 bytes up to 64, then four classes per power of two (80, 96, 112,
     // 128, 160, ...). Small blocks are most of a tree (structures of two or three fields, short

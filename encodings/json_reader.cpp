@@ -137,7 +137,7 @@ public:
 
 private:
     bool Open(bool structure) {
-        if (builder_.Open(builder_.Target(), structure)) return true;
+        if (builder_.Open(structure)) return true;
         depthExceeded_ = true;
         return false;
     }

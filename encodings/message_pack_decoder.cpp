@@ -196,8 +196,7 @@ private:
     }
 
     bool Open(std::uint64_t count, bool structure, std::size_t header) {
-        BindingProperty& target = builder_.Target();
-        if (!builder_.Open(target, structure, OpenContainer{count, count, header})) {
+        if (!builder_.Open(structure, OpenContainer{count, count, header})) {
             return Fail(Logging::FormatMessage(
                 "Invalid MessagePack data at position %1. Nesting deeper than %2 levels is not supported.",
                 position_, kMaxDecodeDepth));
@@ -205,11 +204,6 @@ private:
         if (count == 0) {
             builder_.Close();
             Completed();
-        } else if (!structure) {
-            // Every element takes at least one byte, so a count beyond the bytes left is never
-            // reserved: a header cannot make the decoder allocate for data that is not there.
-            std::uint64_t bound = std::min<std::uint64_t>(size_ - position_, Binding::kMaxCollectionReserve);
-            target.Reserve(static_cast<std::size_t>(std::min(count, bound)));
         }
         return true;
     }

@@ -286,9 +286,7 @@ private:
             if (anchors_.contains(anchor)) return Duplicate(anchor, event);
             anchors_.emplace(std::string(anchor), Anchor{});
         }
-        BindingProperty& target = builder_.Target();
-        if (!builder_.Open(target, structure, OpenNode{std::string(anchor), 1, values_}))
-            return TooDeep(event);
+        if (!builder_.Open(structure, OpenNode{std::string(anchor), 1, values_})) return TooDeep(event);
         ++values_;
         return true;
     }

@@ -1,10 +1,11 @@
 // The one value builder behind every decoder: decoders turn their input into node events and ask
-// the builder where each node goes. It keeps the open containers on an explicit stack (no
-// recursion, whatever the input) and refuses to open one beyond kMaxDecodeDepth.
+// the builder where each node goes. The tree is built bottom-up (binding/binding_builder.h): the
+// open containers wait on explicit stacks (no recursion, whatever the input), and the builder
+// refuses to open one beyond kMaxDecodeDepth.
 //
-// Pointers on the stack stay valid because a container is only changed while it is the innermost
-// open one: its parent gains no element or field until it is closed. An open structure's fields
-// are not yet in key order, so nothing reads them by name before it closes.
+// A reference to a target or to a closed container stays valid until the next call to the
+// builder. An open structure's fields are not yet in key order, so nothing reads them by name
+// before it closes.
 #pragma once
 
 #include <cassert>
@@ -12,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "binding/binding_builder.h"
 #include "binding/binding_property.h"
 #include "encodings/decode_limits.h"
 
@@ -23,67 +25,61 @@ template <typename FrameData = NoFrameData>
 class ValueBuilder {
 public:
     struct Frame {
-        Binding::BindingProperty* value;
         bool structure;
         FrameData data;
     };
+    struct Closed {
+        Binding::BindingProperty* value;  // valid until the next call to the builder
+        FrameData data;
+    };
 
-    explicit ValueBuilder(Binding::BindingProperty& root) : root_(&root) {}
+    explicit ValueBuilder(Binding::BindingProperty& root) : tree_(root) {}
 
     bool AtTopLevel() const noexcept { return frames_.empty(); }
     std::size_t Depth() const noexcept { return frames_.size(); }
     Frame& Innermost() noexcept { return frames_.back(); }
-    const std::vector<Frame>& Frames() const noexcept { return frames_; }
 
     // True when the innermost container is a structure waiting for the key of its next field.
-    bool ExpectsKey() const noexcept { return !frames_.empty() && frames_.back().structure && !pending_; }
+    bool ExpectsKey() const noexcept { return tree_.ExpectsKey(); }
 
-    // Names the next field of the innermost structure. Fields are appended in arrival order and
-    // put in key order once, as the structure closes, so no order of keys costs more than
-    // O(n log n); a repeated key keeps the later value entirely (containers included). The key of
-    // the field just before is reused, started over.
+    // Names the next field of the innermost structure. Fields are put in key order once, as the
+    // structure closes, so no order of keys costs more than O(n log n); a repeated key keeps the
+    // later value entirely (containers included). The key of the field just before is reused,
+    // started over.
     void SetKey(std::string_view key) {
         assert(ExpectsKey());
-        Binding::BindingProperty& field = frames_.back().value->AppendFieldUnsorted(key);
-        if (field.Kind() != Binding::BindingKind::Empty) field.Reset();
-        pending_ = &field;
+        tree_.SetKey(key);
     }
 
     // The value the next node fills: the field of the pending key, a new element of the
     // innermost collection, or the root.
-    Binding::BindingProperty& Target() {
-        if (pending_) return *std::exchange(pending_, nullptr);
-        if (frames_.empty()) return *root_;
-        assert(!frames_.back().structure);
-        return frames_.back().value->AppendElement();
-    }
+    Binding::BindingProperty& Target() { return tree_.Target(); }
 
-    // Makes `target` a container and opens it; false, with nothing changed, when that would
-    // nest deeper than kMaxDecodeDepth.
-    bool Open(Binding::BindingProperty& target, bool structure, FrameData data = {}) {
+    // Makes the next target a container and opens it; false, with nothing changed, when that
+    // would nest deeper than kMaxDecodeDepth.
+    bool Open(bool structure, FrameData data = {}) {
         if (frames_.size() >= kMaxDecodeDepth) return false;
-        if (structure) {
-            target.MakeStructure();
-        } else {
-            target.MakeCollection();
+        frames_.push_back(Frame{structure, std::move(data)});
+        try {
+            tree_.Open(structure);
+        } catch (...) {
+            frames_.pop_back();
+            throw;
         }
-        frames_.push_back(Frame{&target, structure, std::move(data)});
         return true;
     }
 
     // Closes the innermost container, which gets no more items: a structure's fields are put in
-    // key order, and its spare room goes back.
-    Frame Close() {
-        Frame frame = std::move(frames_.back());
+    // key order.
+    Closed Close() {
+        Binding::BindingProperty& value = tree_.Close();
+        Closed closed{&value, std::move(frames_.back().data)};
         frames_.pop_back();
-        if (frame.structure) frame.value->SortFields();
-        frame.value->ShrinkToFit();
-        return frame;
+        return closed;
     }
 
 private:
-    Binding::BindingProperty* root_;
-    Binding::BindingProperty* pending_ = nullptr;
+    Binding::BindingBuilder tree_;
     std::vector<Frame> frames_;
 };
 
