@@ -8,6 +8,12 @@
 #include <cstdint>
 #include <vector>
 
+#if defined(__GNUC__)
+#define MOX_FLATTEN __attribute__((flatten))
+#else
+#define MOX_FLATTEN
+#endif
+
 namespace Zarn::Encodings {
 namespace {
 
@@ -21,37 +27,41 @@ class ValueWriter {
 public:
     ValueWriter(Writer& writer, const Binding::EnumeratorNames* names) : writer_(writer), names_(names) {}
 
-    void Write(const BindingProperty& root) {
+    // One loop with the writer's calls inlined into it, as a recursive writer over a DOM gets
+    // them: left to itself, the compiler calls out for every string and separator.
+    MOX_FLATTEN void Write(const BindingProperty& root) {
         WriteNode(root);
         while (!stack_.empty()) {
             Frame& frame = stack_.back();
-            if (frame.value->Kind() == BindingKind::Collection) {
-                auto elements = frame.value->Elements();
-                if (frame.next == elements.size()) {
-                    writer_.EndArray();
-                    stack_.pop_back();
-                } else {
-                    WriteNode(elements[frame.next++]);  // may grow the stack: `frame` is not used after
-                }
-            } else {
-                auto fields = frame.value->Fields();
-                if (frame.next == fields.size()) {
+            if (frame.left == 0) {
+                if (frame.structure) {
                     writer_.EndObject();
-                    stack_.pop_back();
                 } else {
-                    const Binding::BindingField& field = fields[frame.next++];
-                    std::string_view name = field.Name();
-                    writer_.Key(name.data(), JsonLength(name.size()));
-                    WriteNode(field.Value());
+                    writer_.EndArray();
                 }
+                stack_.pop_back();
+                continue;
+            }
+            --frame.left;
+            // WriteNode may grow the stack: `frame` is not used after it.
+            if (frame.structure) {
+                const Binding::BindingField& field = *frame.nextField++;
+                std::string_view name = field.Name();
+                writer_.Key(name.data(), JsonLength(name.size()));
+                WriteNode(field.Value());
+            } else {
+                WriteNode(*frame.nextElement++);
             }
         }
     }
 
 private:
+    // The items of an open container still to write.
     struct Frame {
-        const BindingProperty* value;
-        std::size_t next;
+        const BindingProperty* nextElement;
+        const Binding::BindingField* nextField;
+        std::size_t left;
+        bool structure;
     };
 
     void WriteNode(const BindingProperty& value) {
@@ -92,14 +102,18 @@ private:
                 }
                 break;
             }
-            case BindingKind::Collection:
+            case BindingKind::Collection: {
                 writer_.StartArray();
-                stack_.push_back(Frame{&value, 0});
+                auto elements = value.Elements();
+                stack_.push_back(Frame{elements.data(), nullptr, elements.size(), false});
                 break;
-            case BindingKind::Structure:
+            }
+            case BindingKind::Structure: {
                 writer_.StartObject();
-                stack_.push_back(Frame{&value, 0});
+                auto fields = value.Fields();
+                stack_.push_back(Frame{nullptr, fields.data(), fields.size(), true});
                 break;
+            }
             default:
                 writer_.Null();
                 break;
