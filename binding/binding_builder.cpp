@@ -25,36 +25,18 @@ BindingBuilder::~BindingBuilder() {
     if (store_ != nullptr) store_->DropReference();
 }
 
-void BindingBuilder::ReserveItem() {
-    if (size_ - frames_.back().first >= std::numeric_limits<std::uint32_t>::max())
-        throw std::length_error("BindingProperty: too many elements");
-    if (size_ < capacity_) return;
+void BindingBuilder::GrowItems() {
     const std::size_t capacity = capacity_ == 0 ? kFirstScratchItems : capacity_ * 2;
     if (capacity > std::numeric_limits<std::size_t>::max() / sizeof(BindingProperty)) throw std::bad_alloc();
     auto* items = static_cast<BindingProperty*>(std::malloc(capacity * sizeof(BindingProperty)));
     if (items == nullptr) throw std::bad_alloc();
-    if (size_ != 0)
+    if (size_ != 0) {
         std::memcpy(static_cast<void*>(items), static_cast<const void*>(items_),
                     size_ * sizeof(BindingProperty));
+    }
     std::free(items_);
     items_ = items;
     capacity_ = capacity;
-}
-
-BindingProperty& BindingBuilder::PushItem(std::uint32_t nameId) noexcept {
-    BindingProperty* item = new (items_ + size_) BindingProperty(storeId_, nameId);
-    ++size_;
-    return *item;
-}
-
-BindingProperty& BindingBuilder::Target() {
-    if (pending_) {
-        pending_ = false;
-        return items_[size_ - 1];
-    }
-    if (frames_.empty()) return *root_;
-    ReserveItem();
-    return PushItem(0);
 }
 
 void BindingBuilder::SetKey(std::string_view key) {
@@ -72,7 +54,7 @@ void BindingBuilder::SetKey(std::string_view key) {
         if (order > 0) frame.ordered = false;
     }
     // Room first, so that nothing can fail once the name is counted.
-    ReserveItem();
+    if (size_ == capacity_) GrowItems();
     const detail::InternedString* name = store_->InternName(key, prefix);
     PushItem(name->nameId);
     pending_ = true;
@@ -94,7 +76,7 @@ void BindingBuilder::Open(bool structure) {
         }
         slot = kRootSlot;
     } else {
-        ReserveItem();
+        if (size_ == capacity_) GrowItems();
         PushItem(0);
         slot = size_ - 1;
     }
@@ -104,6 +86,8 @@ void BindingBuilder::Open(bool structure) {
 BindingProperty& BindingBuilder::Close() {
     const Frame frame = frames_.back();
     const std::size_t count = size_ - frame.first;
+    if (count > std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("BindingProperty: too many elements");
     static_assert(sizeof(BindingField) == sizeof(BindingProperty));
     using FieldArray = BindingProperty::FieldArray;
     using ElementArray = BindingProperty::ElementArray;

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <string_view>
 #include <vector>
 
@@ -40,7 +41,15 @@ public:
     void SetKey(std::string_view key);
     // The value the next node fills: the field of the pending key, a new element of the
     // innermost collection, or the root. Valid until the next call to the builder.
-    BindingProperty& Target();
+    BindingProperty& Target() {
+        if (pending_) {
+            pending_ = false;
+            return items_[size_ - 1];
+        }
+        if (frames_.empty()) return *root_;
+        if (size_ == capacity_) GrowItems();
+        return PushItem(0);
+    }
     // Makes the next target a container and opens it. The caller bounds the depth.
     void Open(bool structure);
     // Closes the innermost container, which gets its items, and returns it: valid until the next
@@ -57,9 +66,12 @@ private:
         bool ordered = true;  // the keys so far came in key order, each once
     };
 
-    // Room for one more item on the scratch stack, and for one more in the innermost container.
-    void ReserveItem();
-    BindingProperty& PushItem(std::uint32_t nameId) noexcept;
+    void GrowItems();
+    BindingProperty& PushItem(std::uint32_t nameId) noexcept {
+        BindingProperty* item = new (items_ + size_) BindingProperty(storeId_, nameId);
+        ++size_;
+        return *item;
+    }
     void ReleaseItems() noexcept;
 
     BindingProperty* root_;

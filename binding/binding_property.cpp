@@ -252,7 +252,7 @@ void BindingProperty::Reset() noexcept {
     ReleasePayload();
 }
 
-void BindingProperty::ReleasePayload() noexcept {
+void BindingProperty::ReleaseStoredPayload() noexcept {
     switch (Kind()) {
         case BindingKind::String:
             if (payload_.string->references != 0) StoreOf()->Release(payload_.string);
@@ -398,30 +398,6 @@ void BindingProperty::CopyFrom(const BindingProperty& other) {
             }
         }
     }
-}
-
-void BindingProperty::SetBool(bool value) {
-    ReleasePayload();
-    payload_.boolean = value;
-    SetKind(BindingKind::Bool);
-}
-
-void BindingProperty::SetSigned(std::int64_t value) {
-    ReleasePayload();
-    payload_.signedValue = value;
-    SetKind(BindingKind::Signed);
-}
-
-void BindingProperty::SetUnsigned(std::uint64_t value) {
-    ReleasePayload();
-    payload_.unsignedValue = value;
-    SetKind(BindingKind::Unsigned);
-}
-
-void BindingProperty::SetFloat(double value) {
-    ReleasePayload();
-    payload_.floatValue = value;
-    SetKind(BindingKind::Float);
 }
 
 void BindingProperty::SetString(const char* text) {

@@ -70,10 +70,26 @@ public:
     void Reset() noexcept;
 
     // Setters: each releases the current payload first.
-    void SetBool(bool value);
-    void SetSigned(std::int64_t value);
-    void SetUnsigned(std::uint64_t value);
-    void SetFloat(double value);
+    void SetBool(bool value) noexcept {
+        ReleasePayload();
+        payload_.boolean = value;
+        SetKind(BindingKind::Bool);
+    }
+    void SetSigned(std::int64_t value) noexcept {
+        ReleasePayload();
+        payload_.signedValue = value;
+        SetKind(BindingKind::Signed);
+    }
+    void SetUnsigned(std::uint64_t value) noexcept {
+        ReleasePayload();
+        payload_.unsignedValue = value;
+        SetKind(BindingKind::Unsigned);
+    }
+    void SetFloat(double value) noexcept {
+        ReleasePayload();
+        payload_.floatValue = value;
+        SetKind(BindingKind::Float);
+    }
     // A NUL-terminated text; null counts as the empty text.
     void SetString(const char* text);
     // Any bytes, NUL included. An empty text refers to the shared empty string.
@@ -216,7 +232,13 @@ private:
     BindingStore* TakeStoreReference() noexcept;
     // Switches to `store`, whose counted reference the caller hands over.
     void AdoptStore(BindingStore* store) noexcept;
-    void ReleasePayload() noexcept;
+    // Leaves "empty"; scalars hold nothing to release, so setting one over another needs no call.
+    void ReleasePayload() noexcept {
+        if (Kind() >= BindingKind::String) ReleaseStoredPayload();
+        SetKind(BindingKind::Empty);
+        payload_.unsignedValue = 0;
+    }
+    void ReleaseStoredPayload() noexcept;
     void ReleaseContainers() noexcept;
     void CopyFrom(const BindingProperty& other);
     const BindingField* FindField(std::string_view name) const noexcept;
