@@ -69,12 +69,25 @@ private:
             case BindingKind::Bool:
                 writer_.Bool(value.GetBool());
                 break;
-            case BindingKind::Signed:
-                writer_.Int64(value.GetSigned());
+            // Numbers that fit 32 bits take the writer's shorter conversion; the text is the same.
+            case BindingKind::Signed: {
+                const std::int64_t number = value.GetSigned();
+                if (number >= INT32_MIN && number <= INT32_MAX) {
+                    writer_.Int(static_cast<int>(number));
+                } else {
+                    writer_.Int64(number);
+                }
                 break;
-            case BindingKind::Unsigned:
-                writer_.Uint64(value.GetUnsigned());
+            }
+            case BindingKind::Unsigned: {
+                const std::uint64_t number = value.GetUnsigned();
+                if (number <= UINT32_MAX) {
+                    writer_.Uint(static_cast<unsigned>(number));
+                } else {
+                    writer_.Uint64(number);
+                }
                 break;
+            }
             case BindingKind::Float:
                 if (std::isfinite(value.GetFloat())) {
                     writer_.Double(value.GetFloat());
