@@ -323,6 +323,15 @@ void BindingProperty::ReleaseContainerBlock(const Detached& item, std::vector<De
     }
 }
 
+// Copies a scalar into a fresh slot on the spot, so that only values holding stored payloads
+// go through the copy's work list; false for those.
+bool BindingProperty::CopyScalar(const BindingProperty& source, BindingProperty& slot) noexcept {
+    if (source.Kind() > BindingKind::Float) return false;
+    slot.payload_ = source.payload_;
+    slot.SetKind(source.Kind());
+    return true;
+}
+
 void BindingProperty::CopyFrom(const BindingProperty& other) {
     // Depth-first with an explicit stack of (source, target) pairs. A container's target
     // slots are all created before any is pushed, so the pointers stay valid.
@@ -372,7 +381,10 @@ void BindingProperty::CopyFrom(const BindingProperty& other) {
                 for (std::size_t i = 0; i < from.size; ++i)
                     new (&to.Items()[i]) BindingProperty(target.StoreId());
                 to.size = from.size;
-                for (std::size_t i = from.size; i-- > 0;) jobs.push_back({&from.Items()[i], &to.Items()[i]});
+                for (std::size_t i = from.size; i-- > 0;) {
+                    if (!CopyScalar(from.Items()[i], to.Items()[i]))
+                        jobs.push_back({&from.Items()[i], &to.Items()[i]});
+                }
                 break;
             }
             case BindingKind::Structure: {
@@ -392,8 +404,10 @@ void BindingProperty::CopyFrom(const BindingProperty& other) {
                     new (&to.Items()[i]) BindingField(name, target.StoreId());
                     ++to.size;
                 }
-                for (std::size_t i = from.size; i-- > 0;)
-                    jobs.push_back({&from.Items()[i].value_, &to.Items()[i].value_});
+                for (std::size_t i = from.size; i-- > 0;) {
+                    if (!CopyScalar(from.Items()[i].value_, to.Items()[i].value_))
+                        jobs.push_back({&from.Items()[i].value_, &to.Items()[i].value_});
+                }
                 break;
             }
         }

@@ -240,6 +240,7 @@ private:
     }
     void ReleaseStoredPayload() noexcept;
     void ReleaseContainers() noexcept;
+    static bool CopyScalar(const BindingProperty& source, BindingProperty& slot) noexcept;
     void CopyFrom(const BindingProperty& other);
     const BindingField* FindField(std::string_view name) const noexcept;
     BindingProperty& InsertField(std::size_t at, std::string_view name, std::uint64_t prefix);
