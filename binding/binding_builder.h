@@ -32,7 +32,8 @@ public:
     // Open containers; 0 at the top level.
     std::size_t Depth() const noexcept { return frames_.size(); }
     // True when the innermost container is a structure waiting for the key of its next field.
-    bool ExpectsKey() const noexcept { return !frames_.empty() && frames_.back().structure && !pending_; }
+    bool ExpectsKey() const noexcept { return InnermostIsStructure() && !pending_; }
+    bool InnermostIsStructure() const noexcept { return !frames_.empty() && frames_.back().structure; }
 
     // Names the next field of the innermost structure (see ExpectsKey). Fields keep their arrival
     // order until the structure closes and are then put in key order, O(n log n) whatever the

@@ -270,8 +270,6 @@ void BindingProperty::ReleaseStoredPayload() noexcept {
         default:
             break;
     }
-    SetKind(BindingKind::Empty);
-    payload_.unsignedValue = 0;
 }
 
 void BindingProperty::ReleaseContainers() noexcept {
@@ -323,7 +321,7 @@ void BindingProperty::ReleaseContainerBlock(const Detached& item, std::vector<De
     }
 }
 
-// Copies a scalar into a fresh slot on the spot, so that only values holding stored payloads
+// Copies a scalar into an empty slot on the spot, so that only values holding stored payloads
 // go through the copy's work list; false for those.
 bool BindingProperty::CopyScalar(const BindingProperty& source, BindingProperty& slot) noexcept {
     if (source.Kind() > BindingKind::Float) return false;
@@ -353,8 +351,7 @@ void BindingProperty::CopyFrom(const BindingProperty& other) {
             case BindingKind::Unsigned:
             case BindingKind::Float:
                 target.ReleasePayload();
-                target.payload_ = source.payload_;
-                target.SetKind(source.Kind());
+                CopyScalar(source, target);
                 break;
             case BindingKind::String:
                 if (source.StoreId() == target.StoreId() && source.StoreId() != 0) {

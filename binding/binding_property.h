@@ -238,6 +238,7 @@ private:
         SetKind(BindingKind::Empty);
         payload_.unsignedValue = 0;
     }
+    // The release of a string, blob, enum or container; ReleasePayload then leaves "empty".
     void ReleaseStoredPayload() noexcept;
     void ReleaseContainers() noexcept;
     static bool CopyScalar(const BindingProperty& source, BindingProperty& slot) noexcept;

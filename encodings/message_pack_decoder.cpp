@@ -52,8 +52,9 @@ private:
     bool Truncated() {
         const auto& innermost = builder_.Innermost();
         return Fail(Logging::FormatMessage(
-            innermost.structure ? "Invalid MessagePack data. Map of size %1 at position %2 is truncated."
-                                : "Invalid MessagePack data. Array of size %1 at position %2 is truncated.",
+            builder_.InnermostIsStructure()
+                ? "Invalid MessagePack data. Map of size %1 at position %2 is truncated."
+                : "Invalid MessagePack data. Array of size %1 at position %2 is truncated.",
             innermost.data.count, static_cast<std::uint64_t>(innermost.data.header)));
     }
 

@@ -25,7 +25,6 @@ template <typename FrameData = NoFrameData>
 class ValueBuilder {
 public:
     struct Frame {
-        bool structure;
         FrameData data;
     };
     struct Closed {
@@ -38,6 +37,7 @@ public:
     bool AtTopLevel() const noexcept { return frames_.empty(); }
     std::size_t Depth() const noexcept { return frames_.size(); }
     Frame& Innermost() noexcept { return frames_.back(); }
+    bool InnermostIsStructure() const noexcept { return tree_.InnermostIsStructure(); }
 
     // True when the innermost container is a structure waiting for the key of its next field.
     bool ExpectsKey() const noexcept { return tree_.ExpectsKey(); }
@@ -59,7 +59,7 @@ public:
     // would nest deeper than kMaxDecodeDepth.
     bool Open(bool structure, FrameData data = {}) {
         if (frames_.size() >= kMaxDecodeDepth) return false;
-        frames_.push_back(Frame{structure, std::move(data)});
+        frames_.push_back(Frame{std::move(data)});
         try {
             tree_.Open(structure);
         } catch (...) {
